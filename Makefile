@@ -1,0 +1,30 @@
+# Chronwick: one way to set up, build, run and test.
+#   make run    installs what is missing, builds, and starts the clock in build/runtime
+#   make test   installs what is missing, builds, and runs the whole suite through ctest
+
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup build run test bench screenshot clean
+
+all: build
+
+setup:
+	@tools/setup-debian.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ]; then \
+	    echo "No display to open the clock on; to run it headless: xvfb-run -s '-screen 0 1280x1024x24 -noreset' make run"; \
+	    exit 1; \
+	fi
+	@cd $(BUILD)/runtime && SDL_VIDEODRIVER=x11 ../chronwick
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,21 @@
+// Keeping the window the size of what it shows.
+#pragma once
+
+// Extra height below the text and the least width of a fitted clock view, by layout.
+struct SizingRow {
+    int extraHeight;
+    int minimumWidth;
+};
+// The row of layout 1, 2 or 3. Any other layout (only from a hand-edited settings file) draws
+// large pictures at scale 3, so it gets room for them: 90 px below the text, 420 px across.
+SizingRow sizing_row(int layout);
+
+// The user resized the window by hand: apply width x height in this pass.
+void resize_event(int width, int height);
+
+// Opens the window at giX x giY, replacing screen. Prints a line and returns false when no
+// window can be had at that size.
+bool open_window(void);
+
+// Carries out a pending resize request (giChange), once a pass after the background.
+void apply_pending_resize(void);

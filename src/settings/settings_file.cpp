@@ -1,0 +1,75 @@
+#include "settings/settings_file.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "app/clock_state.h"
+
+const char* const kSettingsFile = "config.cwk";
+
+static const char kOpenFailed[] = "fopen failed on config\n";
+
+int settings_value(const char* line) {
+    long long value = strtoll(line, NULL, 10);
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return (int)value;
+}
+
+static int usable_side(int side, int fallback) {
+    return side >= 1 && side <= kLargestWindowSide ? side : fallback;
+}
+
+void read_settings(void) {
+    FILE* file = fopen(kSettingsFile, "r");
+    if (file == NULL) {
+        fputs(kOpenFailed, stdout);
+        return;
+    }
+    int* const targets[4] = {&giFont, &giGraphics, &giX, &giY};
+    // Each read takes at most 254 characters, so the rest of an overlong line is the next value.
+    char line[255];
+    for (int i = 0; i < 4 && fgets(line, sizeof line, file) != NULL; ++i) {
+        *targets[i] = settings_value(line);
+    }
+    fclose(file);
+    giX = usable_side(giX, kDefaultWidth);
+    giY = usable_side(giY, kDefaultHeight);
+}
+
+// Where the settings really live: the target of a link, so that saving replaces the file the
+// link points to and keeps the link.
+static void settings_target(char* path, size_t size) {
+    ssize_t length = readlink(kSettingsFile, path, size - 1);
+    if (length <= 0) {
+        snprintf(path, size, "%s", kSettingsFile);
+        return;
+    }
+    path[length] = '\0';
+}
+
+void save_settings(void) {
+    char target[4096];
+    settings_target(target, sizeof target);
+    char temporary[4096 + 8];
+    snprintf(temporary, sizeof temporary, "%s.new", target);
+
+    FILE* file = fopen(temporary, "w");
+    if (file == NULL) {
+        fputs(kOpenFailed, stdout);
+        return;
+    }
+    const bool written = fprintf(file, "%d\n%d\n%d\n%d\n", giFont, giGraphics, giX, giY) > 0;
+    const bool closed = fclose(file) == 0;
+    if (!written || !closed || rename(temporary, target) != 0) {
+        remove(temporary);
+        fputs(kOpenFailed, stdout);
+    }
+}

@@ -1,0 +1,22 @@
+// The settings file "config.cwk": font index, layout, width and height, one decimal per line.
+#pragma once
+
+// The name of the settings file, in the working directory.
+extern const char* const kSettingsFile;
+
+// The largest window side the video mode accepts (X rejects 16384 and above).
+const int kLargestWindowSide = 16383;
+
+// Converts a line as atoi does (leading space, optional sign, digits up to the first other
+// character; none gives 0), but clamps numbers beyond the int range instead of overflowing.
+int settings_value(const char* line);
+
+// Reads giFont, giGraphics, giX and giY from the settings file. A missing file prints
+// "fopen failed on config" and keeps the defaults, as does every missing line. A window side
+// that no window can have (below 1 or above kLargestWindowSide) keeps its default too.
+void read_settings(void);
+
+// Writes the four values. The new content goes to a temporary file beside the settings file,
+// which replaces it only once everything is written, so a failed save leaves the old file whole.
+// Any failure prints "fopen failed on config".
+void save_settings(void);
