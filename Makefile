@@ -5,7 +5,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build run test bench screenshot clean
+.PHONY: all setup build run test bench screenshot test-sanitize fuzz package clean
 
 all: build
 
@@ -25,6 +25,26 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Google Benchmark figures and the whole-process measurement.
+bench: build
+	@bench/run.sh $(BUILD)
+
+# A PNG of the clock view and of the legend, taken under Xvfb.
+screenshot: build
+	@tools/screenshot.sh $(BUILD)
+
+# The unit and in-process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: setup
+	@tools/reliability/sanitize.sh
+
+# Each fuzz target for FUZZ_SECONDS seconds (default 60).
+fuzz: setup
+	@tools/reliability/fuzz.sh $(or $(FUZZ_SECONDS),60)
+
+# The Debian package, in build/.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
