@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <SDL/SDL_ttf.h>
+#include <algorithm>
+#include <stdlib.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "app/caption.h"
+#include "app/clock_state.h"
+#include "app/frame_loop.h"
+#include "render/font_table.h"
+#include "test_support.h"
+
+static const char kNormalCaption[] = "Chronwick a Klingon Clock - Quillmark 2006";
+
+TEST(Caption, GreetingOnlyOnTheNineteenthOfAugust) {
+    EXPECT_STREQ(caption_for_date(19, 7), "QA TLHO' From Quillmark");
+    EXPECT_STREQ(caption_for_date(18, 7), kNormalCaption);
+    EXPECT_STREQ(caption_for_date(20, 7), kNormalCaption);
+    EXPECT_STREQ(caption_for_date(19, 6), kNormalCaption);
+    EXPECT_STREQ(caption_for_date(19, 8), kNormalCaption);
+}
+
+// Opens the font table in a scratch folder holding the runtime fonts less the missing ones, and
+// returns the number of failure lines it printed.
+static int failed_loads_without(const std::vector<std::string>& missing) {
+    std::string dir = enter_scratch_dir();
+    EXPECT_EQ(system("mkdir Fonts && cp " CHRONWICK_RUNTIME_DIR "/Fonts/* Fonts/"), 0);
+    for (const std::string& name : missing) {
+        unlink(("Fonts/" + name).c_str());
+    }
+    TTF_Init();
+    begin_capture();
+    open_font_table();
+    std::string output = end_capture();
+    leave_scratch_dir();
+    EXPECT_EQ(system(("rm -rf " + dir).c_str()), 0);
+    EXPECT_EQ(output.find_first_not_of("failed load \n"), std::string::npos) << output;
+    return count_lines(output, "failed load ");
+}
+
+TEST(FontTable, ReportsEachEntryThatFailedToOpen) {
+    EXPECT_EQ(failed_loads_without({}), 0);
+    EXPECT_EQ(failed_loads_without({"levity.ttf"}), 6);
+    for (int index = 0; index < kFontCount; ++index) {
+        EXPECT_EQ(fontTable[index] == NULL, index >= 36 && index <= 41) << index;
+    }
+    EXPECT_EQ(failed_loads_without({"tomnr.ttf"}), 18);
+    EXPECT_EQ(failed_loads_without({"KLS_____.ttf", "KLINGON.ttf"}), 12);
+}
+
+TEST(FontTable, EntriesUseTheirFamilyFileAndStepSize) {
+    EXPECT_STREQ(font_file(0), "Fonts/tomnr.ttf");
+    EXPECT_STREQ(font_file(2), "Fonts/KLS_____.ttf");
+    EXPECT_STREQ(font_file(8), "Fonts/tomnr.ttf");
+    EXPECT_EQ(font_point_size(0), 18);
+    EXPECT_EQ(font_point_size(5), 33);
+    // Entry 53 is the largest tomnr face: taller than entry 0, the smallest.
+    TTF_Init();
+    begin_capture();
+    open_font_table();
+    end_capture();
+    ASSERT_NE(fontTable[0], nullptr);
+    ASSERT_NE(fontTable[53], nullptr);
+    EXPECT_GT(TTF_FontHeight(fontTable[53]), TTF_FontHeight(fontTable[0]));
+}
+
+TEST(TextLine, AbsentFontMeasuresZeroAndReportsEveryFrame) {
+    open_dummy_window();
+    load_runtime_resources();
+    TTF_Font* saved = fontTable[12];
+    fontTable[12] = NULL;
+    giFont = 12;
+    int width = -1, height = -1;
+    measure_text("wa'vatlh", &width, &height);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+    begin_capture();
+    draw_text_line("wa'vatlh");
+    draw_text_line("wa'vatlh");
+    EXPECT_EQ(end_capture(), "failed to render font \nfailed to render font \n");
+    fontTable[12] = saved;
+}
+
+// A quit request is acted on in the event stage, and the rest of its pass still draws.
+TEST(FrameLoop, QuitLetsItsPassFinish) {
+    reset_clock_state();
+    open_dummy_window();
+    load_runtime_resources();
+    SDL_FillRect(screen, NULL, 0);
+    SDL_Event quit;
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    struct tm noon = {};
+    noon.tm_hour = 12;
+    run_frame_stages(&noon);
+    EXPECT_EQ(giRun, 0);
+    // The text line was drawn after the quit: cream pixels at the top left.
+    int bright = 0;
+    for (int x = 0; x < 200; ++x) {
+        for (int y = 0; y < 30; ++y) {
+            bright += (rgb_at(screen, x, y) >> 16) > 200;
+        }
+    }
+    EXPECT_GT(bright, 20);
+}
+
+// Without a display, the clock says so in one line and exits with a failure status instead of
+// drawing into nothing.
+TEST(Startup, NoDisplayExitsWithOneLine) {
+    std::string dir = enter_scratch_dir();
+    std::string command =
+        "env -u DISPLAY SDL_VIDEODRIVER=x11 " CHRONWICK_BINARY " > out.txt 2>/dev/null";
+    int status = system(command.c_str());
+    std::string output = read_file("out.txt");
+    leave_scratch_dir();
+    EXPECT_EQ(system(("rm -rf " + dir).c_str()), 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(output.rfind("fopen failed on config\nCannot open a 680 x 100 window: ", 0), 0u)
+        << output;
+    EXPECT_EQ(count_lines(output, ""), 0);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2);
+}

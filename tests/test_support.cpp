@@ -1,0 +1,104 @@
+#include "test_support.h"
+
+#include <SDL/SDL_ttf.h>
+#include <fstream>
+#include <sstream>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "app/clock_state.h"
+#include "app/window_sizing.h"
+#include "render/font_table.h"
+#include "render/numeral_row.h"
+
+static int gSavedStdout = -1;
+static char gCapturePath[] = "/tmp/chronwick-capture-XXXXXX";
+
+void begin_capture(void) {
+    fflush(stdout);
+    int fd = mkstemp(gCapturePath);
+    gSavedStdout = dup(STDOUT_FILENO);
+    dup2(fd, STDOUT_FILENO);
+    close(fd);
+}
+
+std::string end_capture(void) {
+    fflush(stdout);
+    dup2(gSavedStdout, STDOUT_FILENO);
+    close(gSavedStdout);
+    std::string text = read_file(gCapturePath);
+    unlink(gCapturePath);
+    snprintf(gCapturePath, sizeof gCapturePath, "/tmp/chronwick-capture-XXXXXX");
+    return text;
+}
+
+int count_lines(const std::string& text, const std::string& line) {
+    std::istringstream in(text);
+    std::string current;
+    int count = 0;
+    while (std::getline(in, current)) {
+        count += current == line;
+    }
+    return count;
+}
+
+std::string enter_scratch_dir(void) {
+    char path[] = "/tmp/chronwick-test-XXXXXX";
+    std::string dir = mkdtemp(path);
+    if (chdir(dir.c_str()) != 0) {
+        abort();
+    }
+    return dir;
+}
+
+void leave_scratch_dir(void) {
+    if (chdir(CHRONWICK_RUNTIME_DIR) != 0) {
+        abort();
+    }
+}
+
+void write_file(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void open_dummy_window(void) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        SDL_Init(SDL_INIT_VIDEO);
+        TTF_Init();
+    }
+    open_window();
+}
+
+void load_runtime_resources(void) {
+    static bool loaded = false;
+    if (!loaded) {
+        begin_capture();
+        open_font_table();
+        load_pictures();
+        end_capture();
+        loaded = true;
+    }
+}
+
+Uint32 rgb_at(SDL_Surface* surface, int x, int y) {
+    Uint32 pixel = ((Uint32*)surface->pixels)[y * (surface->pitch / 4) + x];
+    Uint8 r, g, b;
+    SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+    return (Uint32)r << 16 | (Uint32)g << 8 | b;
+}
+
+SDL_Surface* solid_picture(int width, int height, Uint32 rgb) {
+    SDL_Surface* picture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_FillRect(picture, NULL,
+                 SDL_MapRGB(picture->format, rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF));
+    return picture;
+}

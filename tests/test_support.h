@@ -1,0 +1,29 @@
+// Helpers shared by the in-process tests: stdout capture, scratch folders and a dummy window.
+#pragma once
+
+#include <SDL/SDL.h>
+#include <string>
+
+// Captures what the code under test prints on standard output.
+void begin_capture(void);
+std::string end_capture(void);
+
+// Counts the lines of text that equal line exactly (without its newline).
+int count_lines(const std::string& text, const std::string& line);
+
+// A fresh temporary folder, made the working directory; leave_scratch_dir goes back to the
+// runtime folder (the tests' usual working directory).
+std::string enter_scratch_dir(void);
+void leave_scratch_dir(void);
+void write_file(const std::string& path, const std::string& content);
+std::string read_file(const std::string& path);
+
+// Starts SDL with the dummy driver at the clock's defaults and opens giX x giY.
+void open_dummy_window(void);
+// Opens the fonts and pictures of the runtime folder once per test binary.
+void load_runtime_resources(void);
+
+// The colour of a pixel of a 32-bit surface, as 0xRRGGBB.
+Uint32 rgb_at(SDL_Surface* surface, int x, int y);
+// A solid-colour picture of the given size.
+SDL_Surface* solid_picture(int width, int height, Uint32 rgb);
