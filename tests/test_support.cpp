@@ -43,19 +43,25 @@ int count_lines(const std::string& text, const std::string& line) {
     return count;
 }
 
+static std::string gScratchDir;
+
 std::string enter_scratch_dir(void) {
     char path[] = "/tmp/chronwick-test-XXXXXX";
-    std::string dir = mkdtemp(path);
-    if (chdir(dir.c_str()) != 0) {
+    gScratchDir = mkdtemp(path);
+    if (chdir(gScratchDir.c_str()) != 0) {
         abort();
     }
-    return dir;
+    return gScratchDir;
 }
 
 void leave_scratch_dir(void) {
     if (chdir(CHRONWICK_RUNTIME_DIR) != 0) {
         abort();
     }
+    if (!gScratchDir.empty() && system(("rm -rf " + gScratchDir).c_str()) != 0) {
+        abort();
+    }
+    gScratchDir.clear();
 }
 
 void write_file(const std::string& path, const std::string& content) {

@@ -11,8 +11,8 @@ std::string end_capture(void);
 // Counts the lines of text that equal line exactly (without its newline).
 int count_lines(const std::string& text, const std::string& line);
 
-// A fresh temporary folder, made the working directory; leave_scratch_dir goes back to the
-// runtime folder (the tests' usual working directory).
+// A fresh temporary folder, made the working directory; leave_scratch_dir removes it and goes
+// back to the runtime folder (the tests' usual working directory).
 std::string enter_scratch_dir(void);
 void leave_scratch_dir(void);
 void write_file(const std::string& path, const std::string& content);

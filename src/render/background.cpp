@@ -43,9 +43,9 @@ void generate_strips(void) {
         if (prepared != NULL) {
             SDL_FreeSurface(strip);
             strip = prepared;
-        } else if (strip != NULL) {
-            // No display format to convert to: the strip is opaque, so copying it without
-            // blending draws the same picture.
+        }
+        // The strip is opaque, so copying it without blending draws the same picture.
+        if (strip != NULL) {
             SDL_SetAlpha(strip, 0, SDL_ALPHA_OPAQUE);
         }
         backgroundStrips[i] = strip;

@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <SDL/SDL_ttf.h>
+#include <stdlib.h>
+#include <vector>
+
+#include "app/clock_state.h"
+#include "render/background.h"
+#include "render/blit.h"
+#include "render/draw_random.h"
+#include "render/font_table.h"
+#include "render/legend.h"
+#include "render/numeral_row.h"
+#include "test_support.h"
+
+// Every numeral picture a colour of its own (style s, digit d -> 0x0s0d01 scaled), every dot
+// another, so a pixel tells which picture was drawn there.
+static Uint32 digit_colour(int style, int digit) {
+    return 0x400000 | (Uint32)(style * 40 + 20) << 8 | (Uint32)(digit * 20 + 10);
+}
+static const Uint32 kDotColour = 0xF0F0F0;
+
+class Pictures : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_clock_state();
+        open_dummy_window();
+        load_runtime_resources();
+        saved_.assign(numberImages, numberImages + 30);
+        savedDots_.assign(dotImages, dotImages + 3);
+        for (int i = 0; i < 30; ++i) {
+            numberImages[i] = solid_picture(4, 4, digit_colour(i / 10, i % 10));
+        }
+        for (int i = 0; i < 3; ++i) {
+            dotImages[i] = solid_picture(2, 2, kDotColour);
+        }
+    }
+    void TearDown() override {
+        for (int i = 0; i < 30; ++i) {
+            SDL_FreeSurface(numberImages[i]);
+            numberImages[i] = saved_[i];
+        }
+        for (int i = 0; i < 3; ++i) {
+            SDL_FreeSurface(dotImages[i]);
+            dotImages[i] = savedDots_[i];
+        }
+    }
+    std::vector<SDL_Surface*> saved_, savedDots_;
+};
+
+static int text_height(const char* text) {
+    int w = 0, h = 0;
+    measure_text(text, &w, &h);
+    return h;
+}
+
+TEST_F(Pictures, RowPositionsForEveryLayout) {
+    giX = 600;
+    giY = 300;
+    open_dummy_window();
+    const char* text = "wa'maH";
+    const int h = text_height(text);
+    ASSERT_GT(h, 0);
+    const struct {
+        int layout, style;
+        int x[6];
+        int digitY;
+        int dotX[2];
+        int dotY[2];
+    } rows[] = {
+        {1, 0, {0, 40, 160, 208, 320, 368}, h + 10, {104, 264}, {h - 6, h + 14}},
+        {2, 1, {0, 20, 80, 104, 160, 184}, h + 8, {52, 132}, {h, h + 10}},
+        {3, 2, {0, 10, 40, 52, 80, 92}, h + 5, {26, 66}, {h + 1, h + 6}},
+    };
+    const int digits[6] = {2, 3, 4, 5, 5, 9}; // 23:45:59
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.layout);
+        SDL_FillRect(screen, NULL, 0);
+        giGraphics = row.layout;
+        draw_clock_row(text, 23, 45, 59);
+        EXPECT_EQ(giKSize, row.style);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(rgb_at(screen, row.x[i] + 1, row.digitY + 1),
+                      digit_colour(row.style, digits[i]))
+                << "digit " << i;
+        }
+        for (int dx : row.dotX) {
+            for (int dy : row.dotY) {
+                EXPECT_EQ(rgb_at(screen, dx, dy), kDotColour) << dx << "," << dy;
+            }
+        }
+    }
+}
+
+TEST_F(Pictures, LayoutWithoutARowKeepsTheLastScaleAndStyle) {
+    giX = 600;
+    giY = 300;
+    open_dummy_window();
+    const char* text = "wa'";
+    const int h = text_height(text);
+    giGraphics = 5; // nothing applied yet: scale 3, large pictures, no offset
+    draw_clock_row(text, 7, 8, 9);
+    EXPECT_EQ(rgb_at(screen, 0 + 1, h + 30 + 1), digit_colour(0, 0));
+    EXPECT_EQ(rgb_at(screen, 30 + 1, h + 30 + 1), digit_colour(0, 7));
+    EXPECT_EQ(rgb_at(screen, 276 + 1, h + 30 + 1), digit_colour(0, 9));
+
+    giGraphics = 3;
+    draw_clock_row(text, 7, 8, 9);
+    SDL_FillRect(screen, NULL, 0);
+    giGraphics = 6; // keeps layout 3's scale 1 and small pictures
+    draw_clock_row(text, 7, 8, 9);
+    EXPECT_EQ(giGM, 1);
+    EXPECT_EQ(rgb_at(screen, 92 + 1, h + 10 + 1), digit_colour(2, 9));
+}
+
+TEST_F(Pictures, LegendShowsTheTenNumeralsOfTheLastStyleWithLabels) {
+    giKSize = 2;
+    giKlingon = -1;
+    SDL_FillRect(screen, NULL, 0);
+    draw_legend();
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(rgb_at(screen, 50 * i + 1, 1), digit_colour(2, i)) << i;
+        // The label stands in the 30 x 40 pixels right of (50i + 20, 60).
+        int bright = 0;
+        for (int x = 50 * i + 20; x < 50 * i + 50; ++x) {
+            for (int y = 60; y < 100; ++y) {
+                bright += (rgb_at(screen, x, y) >> 16) > 200;
+            }
+        }
+        EXPECT_GT(bright, 3) << "label " << i;
+    }
+}
+
+// Compares the draws with rand() in a fresh process, where neither has been used yet: the
+// same values as a never-seeded rand(), through a whole generation's draws and beyond.
+static void compare_unseeded_draws(void) {
+    for (int i = 0; i < 20 * 780000 + 1000; ++i) {
+        if (draw_random() != rand()) {
+            fprintf(stderr, "draw %d differs\n", i);
+            exit(1);
+        }
+    }
+    exit(0);
+}
+
+TEST(Background, DrawsFollowTheCLibrarySequence) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(compare_unseeded_draws(), testing::ExitedWithCode(0), "");
+    const unsigned seeds[] = {0, 1, 7, 4242, 0xFFFFFFFFu};
+    for (unsigned seed : seeds) {
+        seed_draws(seed);
+        srand(seed);
+        for (int i = 0; i < 5000; ++i) {
+            ASSERT_EQ(draw_random(), rand()) << "seed " << seed << " draw " << i;
+        }
+    }
+}
+
+TEST(Background, StripGradientGrainAndRepeatability) {
+    SDL_Surface* strip = create_strip_surface();
+    SDL_Surface* again = create_strip_surface();
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->w, 1300);
+    EXPECT_EQ(strip->h, 200);
+    EXPECT_TRUE(strip->flags & SDL_SRCALPHA);
+    seed_draws(3);
+    fill_strip(strip);
+    seed_draws(3);
+    fill_strip(again);
+    EXPECT_EQ(memcmp(strip->pixels, again->pixels, (size_t)strip->pitch * strip->h), 0);
+
+    Uint32* pixels = (Uint32*)strip->pixels;
+    const Uint32 first = pixels[0];
+    const Uint32 last = pixels[199 * (strip->pitch / 4) + 1299];
+    EXPECT_GE(first >> 24, 30u);
+    EXPECT_LE(first >> 24, 39u);
+    EXPECT_LE(first >> 16 & 0xFF, 29u);
+    EXPECT_GE(first >> 16 & 0xFF, 20u);
+    EXPECT_LE(first >> 8 & 0xFF, 9u);
+    EXPECT_EQ(first & 0xFF, 255u);
+    EXPECT_GE(last >> 24, 129u);
+    EXPECT_LE(last >> 24, 138u);
+    EXPECT_GE(last >> 16 & 0xFF, 69u);
+    EXPECT_LE(last >> 16 & 0xFF, 78u);
+    EXPECT_GE(last >> 8 & 0xFF, 24u);
+    EXPECT_LE(last >> 8 & 0xFF, 33u);
+    SDL_FreeSurface(strip);
+    SDL_FreeSurface(again);
+}
+
+class Tiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_clock_state();
+        open_dummy_window();
+        for (int i = 0; i < kStripCount; ++i) {
+            saved_[i] = backgroundStrips[i];
+            backgroundStrips[i] = solid_picture(1300, 200, 0x102030 + i);
+        }
+    }
+    void TearDown() override {
+        for (int i = 0; i < kStripCount; ++i) {
+            SDL_FreeSurface(backgroundStrips[i]);
+            backgroundStrips[i] = saved_[i];
+        }
+    }
+    SDL_Surface* saved_[kStripCount];
+};
+
+// The strip is tiled down wherever the window reaches past the tiles above.
+TEST_F(Tiles, TileThresholdsFollowTheWindowHeight) {
+    giX = 100;
+    giY = 1000;
+    open_dummy_window();
+    const struct {
+        int height, tiles;
+    } cases[] = {{100, 1}, {150, 1}, {151, 2}, {351, 3}, {551, 4}, {751, 5}, {1000, 5}};
+    for (const auto& c : cases) {
+        SDL_FillRect(screen, NULL, 0);
+        giY = c.height;
+        seed_draws(11);
+        paint_background();
+        seed_draws(11);
+        const Uint32 chosen = 0x102030 + draw_random() % kStripCount;
+        for (int tile = 0; tile < 5; ++tile) {
+            EXPECT_EQ(rgb_at(screen, 5, tile * 200 + 5), tile < c.tiles ? chosen : 0u)
+                << "height " << c.height << " tile " << tile;
+        }
+    }
+}
+
+// The strips are kept in the window's format; the picture equals the per-pixel blend of the
+// generated strip within one level a channel.
+TEST(Background, PreparedStripsDrawTheBlendedPicture) {
+    reset_clock_state();
+    giX = 1300;
+    giY = 200;
+    open_dummy_window();
+    seed_draws(5);
+    generate_strips();
+    seed_draws(5);
+    SDL_Surface* blended = create_strip_surface();
+    fill_strip(blended);
+
+    SDL_FillRect(screen, NULL, 0);
+    apply_surface(0, 0, blended, screen);
+    std::vector<Uint32> reference(1300 * 200);
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 1300; ++x) {
+            reference[y * 1300 + x] = rgb_at(screen, x, y);
+        }
+    }
+    apply_surface(0, 0, backgroundStrips[0], screen);
+    EXPECT_FALSE(backgroundStrips[0]->flags & SDL_SRCALPHA);
+    int worst = 0;
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 1300; ++x) {
+            const Uint32 a = reference[y * 1300 + x], b = rgb_at(screen, x, y);
+            for (int shift = 0; shift <= 16; shift += 8) {
+                worst = std::max(worst, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
+            }
+        }
+    }
+    EXPECT_LE(worst, 1);
+    SDL_FreeSurface(blended);
+}

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/clock_state.h"
+#include "settings/settings_file.h"
+#include "test_support.h"
+
+// Reads a settings file of the given content in a scratch folder; returns what was printed.
+static std::string read_from(const std::string& content) {
+    enter_scratch_dir();
+    write_file("config.cwk", content);
+    reset_clock_state();
+    begin_capture();
+    read_settings();
+    std::string output = end_capture();
+    leave_scratch_dir();
+    return output;
+}
+
+static void expect_state(int font, int layout, int width, int height) {
+    EXPECT_EQ(giFont, font);
+    EXPECT_EQ(giGraphics, layout);
+    EXPECT_EQ(giX, width);
+    EXPECT_EQ(giY, height);
+}
+
+TEST(SettingsValue, ConvertsLikeAtoiAndClamps) {
+    EXPECT_EQ(settings_value("  42\n"), 42);
+    EXPECT_EQ(settings_value("7abc\n"), 7);
+    EXPECT_EQ(settings_value("letters\n"), 0);
+    EXPECT_EQ(settings_value("-5\n"), -5);
+    EXPECT_EQ(settings_value("+9\r\n"), 9);
+    EXPECT_EQ(settings_value("\n"), 0);
+    EXPECT_EQ(settings_value("2147483647\n"), INT_MAX);
+    EXPECT_EQ(settings_value("-2147483648\n"), INT_MIN);
+    EXPECT_EQ(settings_value("2147483648\n"), INT_MAX);
+    EXPECT_EQ(settings_value("-99999999999999999999999\n"), INT_MIN);
+}
+
+TEST(SettingsRead, MissingFileKeepsDefaultsAndSaysSo) {
+    enter_scratch_dir();
+    reset_clock_state();
+    begin_capture();
+    read_settings();
+    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    leave_scratch_dir();
+    expect_state(12, 1, 680, 100);
+}
+
+TEST(SettingsRead, FourLinesInOrder) {
+    EXPECT_EQ(read_from("  42\n2\n800\n600\n"), "");
+    expect_state(42, 2, 800, 600);
+    read_from("-5\n5\r\n300\r\n90\r\n"); // CR LF endings, an out-of-range font and layout
+    expect_state(-5, 5, 300, 90);
+}
+
+TEST(SettingsRead, MissingLinesKeepTheirDefaults) {
+    read_from("30\n3\n");
+    expect_state(30, 3, 680, 100);
+    read_from("");
+    expect_state(12, 1, 680, 100);
+    read_from("18");
+    expect_state(18, 1, 680, 100);
+}
+
+TEST(SettingsRead, OverlongLineSpillsIntoTheNextValue) {
+    // 254 characters fit one read; the 255th character starts the next value.
+    read_from(std::string(253, ' ') + "7" + "25\n3\n700\n");
+    expect_state(7, 25, 3, 700);
+}
+
+TEST(SettingsRead, UnusableWindowSidesFallBackToTheDefault) {
+    read_from("12\n1\n0\n-4\n");
+    expect_state(12, 1, 680, 100);
+    read_from("12\n1\n16384\n99999999999999\n");
+    expect_state(12, 1, 680, 100);
+    read_from("12\n1\n16383\n1\n");
+    expect_state(12, 1, 16383, 1);
+}
+
+TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
+    enter_scratch_dir();
+    write_file("config.cwk", "old content that is longer than the new\n");
+    reset_clock_state();
+    giFont = 53;
+    giGraphics = 3;
+    giX = 1234;
+    giY = 77;
+    begin_capture();
+    save_settings();
+    EXPECT_EQ(end_capture(), "");
+    EXPECT_EQ(read_file("config.cwk"), "53\n3\n1234\n77\n");
+    reset_clock_state();
+    read_settings();
+    expect_state(53, 3, 1234, 77);
+    EXPECT_NE(access("config.cwk.new", F_OK), 0);
+
+    giFont = INT_MIN;
+    giGraphics = INT_MAX;
+    save_settings();
+    EXPECT_EQ(read_file("config.cwk"), "-2147483648\n2147483647\n1234\n77\n");
+    leave_scratch_dir();
+}
+
+TEST(SettingsSave, FailureLeavesTheOldFileWhole) {
+    enter_scratch_dir();
+    write_file("config.cwk", "18\n2\n500\n90\n");
+    mkdir("config.cwk.new", 0755); // the new content has nowhere to go
+    reset_clock_state();
+    begin_capture();
+    save_settings();
+    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    EXPECT_EQ(read_file("config.cwk"), "18\n2\n500\n90\n");
+    leave_scratch_dir();
+}
+
+TEST(SettingsSave, ThroughALinkKeepsTheLink) {
+    enter_scratch_dir();
+    mkdir("store", 0755);
+    write_file("store/clock.cfg", "1\n1\n1\n1\n");
+    ASSERT_EQ(symlink("store/clock.cfg", "config.cwk"), 0);
+    reset_clock_state();
+    save_settings();
+    struct stat info;
+    ASSERT_EQ(lstat("config.cwk", &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(read_file("store/clock.cfg"), "12\n1\n680\n100\n");
+
+    // A link into a missing folder: nothing can be written, and the link stays.
+    ASSERT_EQ(unlink("config.cwk"), 0);
+    ASSERT_EQ(symlink("missing/clock.cfg", "config.cwk"), 0);
+    begin_capture();
+    save_settings();
+    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    ASSERT_EQ(lstat("config.cwk", &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    leave_scratch_dir();
+}

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <SDL/SDL_ttf.h>
+#include <string>
+
+#include "app/clock_state.h"
+#include "app/frame_loop.h"
+#include "app/window_sizing.h"
+#include "klingon/klingon_time.h"
+#include "render/font_table.h"
+#include "test_support.h"
+
+static const char kProbe[] = "cha'maH chorghvatlh vaghmaH chorgh rep ";
+static const char kProbeSeconds[] = "vaghmaH chorgh lup";
+
+class Sizing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_clock_state();
+        open_dummy_window();
+        load_runtime_resources();
+    }
+    // Runs one pass at a fixed time with the event, if any, queued before it.
+    void pass_with(const SDL_Event* event) {
+        if (event != NULL) {
+            SDL_Event copy = *event;
+            SDL_PushEvent(&copy);
+        }
+        struct tm now = {};
+        now.tm_hour = 18;
+        now.tm_min = 58;
+        run_frame_stages(&now);
+    }
+    void expect_window(int width, int height) {
+        EXPECT_EQ(giX, width);
+        EXPECT_EQ(giY, height);
+        ASSERT_NE(screen, nullptr);
+        EXPECT_EQ(screen->w, width);
+        EXPECT_EQ(screen->h, height);
+    }
+};
+
+// The fitted size, measured here straight from the font file.
+static void expected_fit(int font, bool seconds, int extra, int minimum, int* width, int* height) {
+    TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
+    ASSERT_NE(face, nullptr);
+    std::string probe = std::string(kProbe) + (seconds ? kProbeSeconds : "");
+    int w = 0, h = 0;
+    TTF_SizeText(face, probe.c_str(), &w, &h);
+    TTF_CloseFont(face);
+    *width = std::max(w + 20, minimum);
+    *height = extra + h;
+}
+
+TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
+    const struct {
+        int layout, extra, minimum;
+    } rows[] = {{1, 70, 420}, {2, 37, 150}, {3, 20, 70}, {5, 90, 420}};
+    const int fonts[] = {0, 12, 29, 53};
+    for (const auto& row : rows) {
+        for (int font : fonts) {
+            for (int secs = -1; secs <= 1; secs += 2) {
+                giGraphics = row.layout;
+                giFont = font;
+                giSecs = secs;
+                giChange = 1;
+                pass_with(NULL);
+                int width = 0, height = 0;
+                expected_fit(font, secs > 0, row.extra, row.minimum, &width, &height);
+                SCOPED_TRACE(testing::Message()
+                             << "layout " << row.layout << " font " << font << " seconds " << secs);
+                expect_window(width, height);
+                EXPECT_EQ(giChange, 0);
+            }
+        }
+    }
+}
+
+TEST_F(Sizing, SmallFontMeetsTheLayoutMinimum) {
+    giGraphics = 3;
+    giFont = 0;
+    giChange = 1;
+    pass_with(NULL);
+    EXPECT_GE(giX, 70);
+    giGraphics = 1;
+    giChange = 1;
+    pass_with(NULL);
+    EXPECT_EQ(giX, 420); // the 18-point probe is narrower than layout 1's row
+}
+
+TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
+    SDL_Event key = {};
+    key.type = SDL_KEYUP;
+    key.key.keysym.scancode = 37; // K
+    pass_with(&key);
+    expect_window(500, 110);
+
+    SDL_Event resize = {};
+    resize.type = SDL_VIDEORESIZE;
+    resize.resize.w = 800;
+    resize.resize.h = 600;
+    pass_with(&resize);
+    expect_window(800, 600);
+
+    pass_with(&key); // back to the clock view: fitted again
+    int width = 0, height = 0;
+    expected_fit(12, false, 70, 420, &width, &height);
+    expect_window(width, height);
+
+    pass_with(&resize);
+    expect_window(800, 600);
+    key.key.keysym.scancode = 12; // smaller size at the family's edge: no refit
+    pass_with(&key);
+    expect_window(800, 600);
+    key.key.keysym.scancode = 31; // S: refit with the seconds
+    pass_with(&key);
+    expected_fit(12, true, 70, 420, &width, &height);
+    expect_window(width, height);
+}
+
+// A press and a release are two events, taken one a pass: the command acts on the second.
+TEST_F(Sizing, OneEventAPass) {
+    SDL_Event press = {};
+    press.type = SDL_KEYDOWN;
+    press.key.keysym.scancode = 31;
+    SDL_Event release = press;
+    release.type = SDL_KEYUP;
+    for (int i = 0; i < 3; ++i) {
+        SDL_PushEvent(&press);
+        SDL_PushEvent(&release);
+    }
+    const int secsAfterPass[] = {-1, 1, 1, -1, -1, 1, 1};
+    begin_capture();
+    for (int expected : secsAfterPass) {
+        pass_with(NULL);
+        EXPECT_EQ(giSecs, expected);
+    }
+    EXPECT_EQ(end_capture(), "Key pressed 31 \nKey pressed 31 \nKey pressed 31 \n");
+}
+
+// The probe is at least as wide as every real phrase, so a fitted window shows them whole.
+TEST(Probe, FittedWidthHoldsEveryRealPhrase) {
+    TTF_Init();
+    const int fonts[] = {12, 23, 29, 41, 47, 53};
+    char phrase[kTimeTextSize];
+    for (int font : fonts) {
+        TTF_Font* face =
+            TTF_OpenFont((std::string(CHRONWICK_RUNTIME_DIR "/") + font_file(font / 6)).c_str(),
+                         font_point_size(font % 6));
+        ASSERT_NE(face, nullptr);
+        for (int secs = -1; secs <= 1; secs += 2) {
+            fConvTime(58, 58, 58, secs, phrase);
+            int probeWidth = 0, widest = 0, h = 0;
+            TTF_SizeText(face, phrase, &probeWidth, &h);
+            // Every reading; with the seconds hidden the phrase does not depend on them.
+            const int seconds = secs > 0 ? 60 : 1;
+            for (int t = 0; t < 24 * 60 * seconds; ++t) {
+                const int hour = t / (60 * seconds), minute = t / seconds % 60;
+                fConvTime(hour, minute, t % seconds, secs, phrase);
+                int w = 0;
+                TTF_SizeText(face, phrase, &w, &h);
+                widest = std::max(widest, w);
+            }
+            EXPECT_LE(widest, probeWidth + 20) << "font " << font << " seconds " << secs;
+        }
+        TTF_CloseFont(face);
+    }
+}
