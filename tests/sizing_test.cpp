@@ -166,3 +166,17 @@ TEST(Probe, FittedWidthHoldsEveryRealPhrase) {
         TTF_CloseFont(face);
     }
 }
+
+// A size no window can have goes back to the size the window had.
+TEST_F(Sizing, FailedModeChangeKeepsThePreviousWindow) {
+    SDL_Event resize = {};
+    resize.type = SDL_VIDEORESIZE;
+    resize.resize.w = 640;
+    resize.resize.h = 200;
+    pass_with(&resize);
+    expect_window(640, 200);
+    resize.resize.w = -5;
+    resize.resize.h = -5;
+    pass_with(&resize);
+    expect_window(640, 200);
+}
