@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# Builds the .deb, unpacks it into a scratch root and checks what a user gets: the files and
+# dependencies, a menu entry, AppStream data and man page that pass their validators, and a clock
+# that starts from the menu entry's command under Xvfb and saves its settings in a fresh user's
+# own folder.
+# usage: package_test.sh BUILD_DIR APP_ID
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+app_id=$2
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d /tmp/chronwick-package.XXXXXX)
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# The font names and packages of the manifest: "name package" per line.
+fonts=$(grep -v -E '^\s*(#|$)' "$source_dir/assets/fonts.manifest" | awk '{print $1, $2}')
+
+echo "== building the package"
+if ! (cd "$build" && timeout 240 cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1); then
+    cat "$work/cpack.log" >&2
+    fail "cpack could not build the package"
+fi
+debs=("$work"/out/chronwick_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    fail "expected one chronwick_*.deb, got: ${debs[*]}"
+fi
+deb=${debs[0]}
+
+echo "== dependencies"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+needed=(libsdl1.2debian libsdl-image1.2 libsdl-ttf2.0-0)
+while read -r _name package; do
+    needed+=("$package")
+done <<<"$fonts"
+for package in "${needed[@]}"; do
+    grep -q -E "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
+done
+
+echo "== contents"
+{
+    echo ./usr/bin/chronwick
+    echo ./usr/libexec/chronwick/chronwick
+    echo "./usr/share/applications/$app_id.desktop"
+    echo "./usr/share/metainfo/$app_id.metainfo.xml"
+    echo ./usr/share/icons/hicolor/scalable/apps/chronwick.svg
+    echo ./usr/share/man/man6/chronwick.6.gz
+    echo ./usr/share/doc/chronwick/copyright
+    echo ./usr/share/doc/chronwick/changelog.gz
+    while read -r name _package; do
+        echo "./usr/share/chronwick/Fonts/$name"
+    done <<<"$fonts"
+    for picture in {0..9} {20..29} {40..49} circle circle2 circle4; do
+        echo "./usr/share/chronwick/graphics/$picture.gif"
+    done
+} | sort >"$work/expected"
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$work/actual"
+diff -u "$work/expected" "$work/actual" || fail "the package holds other files than expected"
+
+root="$work/root"
+dpkg -x "$deb" "$root"
+# The font packages the package depends on are installed on this machine; in the scratch root
+# they stand where apt would have put them.
+ln -s /usr/share/fonts "$root/usr/share/fonts"
+for link in "$root"/usr/share/chronwick/Fonts/*; do
+    target=$(readlink "$link")
+    [ "${target#/}" = "$target" ] || fail "$link -> $target is absolute; Debian wants relative"
+    [ -s "$link" ] || fail "$link -> $target does not lead to a font file"
+done
+grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/chronwick.svg" ||
+    fail "the icon is no SVG picture"
+zcat "$root/usr/share/doc/chronwick/changelog.gz" >"$work/changelog"
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
+    fail "packaging/changelog has no entry for version $version at the top"
+
+echo "== menu entry"
+desktop="$root/usr/share/applications/$app_id.desktop"
+desktop-file-validate "$desktop" >"$work/desktop.log" 2>&1 || true
+[ ! -s "$work/desktop.log" ] || {
+    cat "$work/desktop.log" >&2
+    fail "desktop-file-validate complains"
+}
+grep -qx 'Icon=chronwick' "$desktop" || fail "the menu entry does not name the chronwick icon"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -n "$exec_line" ] || fail "the menu entry has no Exec line"
+
+echo "== AppStream"
+metainfo="$root/usr/share/metainfo/$app_id.metainfo.xml"
+appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.log" 2>&1 || {
+    cat "$work/appstream.log" >&2
+    fail "appstreamcli validate fails"
+}
+if grep -E '^[EWIP]: ' "$work/appstream.log"; then
+    fail "appstreamcli validate reports findings"
+fi
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $app_id.desktop"
+grep -q '<screenshot type="default">' "$metainfo" || fail "the metainfo has no screenshot"
+
+echo "== man page"
+page="$root/usr/share/man/man6/chronwick.6.gz"
+if ! LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" >"$work/man.txt" 2>"$work/man.err" ||
+    [ -s "$work/man.err" ]; then
+    cat "$work/man.err" >&2
+    fail "man -l warns about the man page"
+fi
+for text in 'KEYS' 'config.cwk' 'fopen failed on config' 'XDG_CONFIG_HOME' 'legend view'; do
+    grep -q -F "$text" "$work/man.txt" || fail "the man page does not mention '$text'"
+done
+
+echo "== the clock from the menu entry's command"
+exec 5>"$work/display"
+Xvfb -displayfd 5 -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 5>&-
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+
+home="$work/home"
+mkdir -p "$home"
+# A user's own session: nothing of this test's environment but a path to the unpacked package.
+# The Exec line is a plain command without field codes, so word splitting runs it as is.
+# shellcheck disable=SC2086
+env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
+    SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy $exec_line >"$work/clock.out" 2>"$work/clock.err" &
+clock=$!
+pids+=("$clock")
+
+window=""
+for _ in $(seq 100); do
+    # The caption names Chronwick, or Quillmark on 19 August.
+    window=$(xdotool search --name 'Chronwick|Quillmark' 2>/dev/null | head -n 1) || true
+    [ -n "$window" ] && break
+    kill -0 "$clock" 2>/dev/null || break
+    sleep 0.2
+done
+[ -n "$window" ] || {
+    cat "$work/clock.out" "$work/clock.err" >&2
+    fail "no Chronwick window appeared"
+}
+folder="$home/.config/chronwick"
+[ "$(readlink "$folder/Fonts")" = "$root/usr/share/chronwick/Fonts" ] ||
+    fail "$folder/Fonts does not link to the installed fonts"
+[ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
+    fail "$folder/graphics does not link to the installed pictures"
+
+timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the clock window"
+xdotool key c
+printf '12\n1\n680\n100\n' >"$work/settings"
+for _ in $(seq 50); do
+    cmp -s "$work/settings" "$folder/config.cwk" && break
+    sleep 0.2
+done
+cmp "$work/settings" "$folder/config.cwk" || fail "C did not save the default settings"
+
+xdotool key Escape
+for _ in $(seq 50); do
+    kill -0 "$clock" 2>/dev/null || break
+    sleep 0.2
+done
+kill -0 "$clock" 2>/dev/null && fail "Esc did not close the clock"
+status=0
+wait "$clock" || status=$?
+[ "$status" -eq 0 ] || fail "the clock exited with $status"
+
+grep -q -x 'Key pressed 54 ' "$work/clock.out" || fail "the clock did not report the C key"
+if grep -E '^failed (load|to render font) $' "$work/clock.out"; then
+    fail "the installed clock could not use its fonts"
+fi
+echo "package test passed"
