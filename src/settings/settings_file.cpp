@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/clock_state.h"
@@ -29,6 +30,12 @@ static int usable_side(int side, int fallback) {
 
 void read_settings(void) {
     FILE* file = fopen(kSettingsFile, "r");
+    // A folder opens for reading but has no lines: it is as unreadable as a missing file.
+    struct stat info;
+    if (file != NULL && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
+        fclose(file);
+        file = NULL;
+    }
     if (file == NULL) {
         fputs(kOpenFailed, stdout);
         return;

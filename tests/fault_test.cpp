@@ -1,0 +1,454 @@
+// The clock under faults in its surroundings: a settings file that cannot be read or saved,
+// broken fonts and pictures, and more key events than the event queue holds. Each case runs in
+// a private folder with the dummy video driver and draws with run_frame_stages at a fixed time.
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+#include <dirent.h>
+#include <ftw.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/clock_state.h"
+#include "app/frame_loop.h"
+#include "app/window_sizing.h"
+#include "render/background.h"
+#include "render/font_table.h"
+#include "render/numeral_row.h"
+#include "settings/settings_file.h"
+#include "test_support.h"
+
+namespace {
+
+const char* const kFontNames[] = {"tomnr.ttf",    "KLS_____.ttf", "KLB_____.ttf", "bboron.ttf",
+                                  "geodesic.ttf", "levity.ttf",   "KLINGON.ttf"};
+
+// Colours of the test pictures: bright green-blue, which the dark red background never has.
+Uint32 digit_colour(int digit) {
+    return 0x40F000u | (Uint32)(20 * digit);
+}
+const Uint32 kDotColour = 0x20FFE0u;
+
+// A GIF of one colour: a two-entry palette and literal LZW codes, with a clear code before every
+// second pixel so that the codes stay three bits wide.
+std::string solid_gif(int width, int height, Uint32 rgb) {
+    std::string gif = "GIF89a";
+    auto put16 = [&gif](int value) {
+        gif += (char)(value & 0xFF);
+        gif += (char)(value >> 8);
+    };
+    put16(width);
+    put16(height);
+    gif += (char)0x80; // global palette of two entries
+    gif += std::string(2, '\0');
+    gif += (char)(rgb >> 16);
+    gif += (char)(rgb >> 8 & 0xFF);
+    gif += (char)(rgb & 0xFF);
+    gif += std::string(3, '\0');
+    gif += ',';
+    put16(0);
+    put16(0);
+    put16(width);
+    put16(height);
+    gif += '\0';
+    gif += (char)2; // LZW minimum code size
+
+    std::string codes;
+    unsigned bits = 0;
+    int bitCount = 0;
+    auto emit = [&](unsigned code) {
+        bits |= code << bitCount;
+        bitCount += 3;
+        while (bitCount >= 8) {
+            codes += (char)(bits & 0xFF);
+            bits >>= 8;
+            bitCount -= 8;
+        }
+    };
+    for (int pixel = 0; pixel < width * height; ++pixel) {
+        if (pixel % 2 == 0) {
+            emit(4); // clear
+        }
+        emit(0);
+    }
+    emit(5); // end of information
+    if (bitCount > 0) {
+        codes += (char)(bits & 0xFF);
+    }
+    for (size_t at = 0; at < codes.size(); at += 255) {
+        const size_t length = std::min<size_t>(255, codes.size() - at);
+        gif += (char)length;
+        gif += codes.substr(at, length);
+    }
+    gif += '\0';
+    gif += ';';
+    return gif;
+}
+
+// graphics/ with 8x8 digit pictures and 4x4 dots in the test colours, for every style.
+void write_test_pictures(void) {
+    mkdir("graphics", 0755);
+    for (int style = 0; style < kPictureStyles; ++style) {
+        for (int digit = 0; digit < 10; ++digit) {
+            write_file("graphics/" + std::to_string(20 * style + digit) + ".gif",
+                       solid_gif(8, 8, digit_colour(digit)));
+        }
+    }
+    for (const char* dot : {"circle", "circle2", "circle4"}) {
+        write_file(std::string("graphics/") + dot + ".gif", solid_gif(4, 4, kDotColour));
+    }
+}
+
+void link_runtime(const std::string& name) {
+    ASSERT_EQ(symlink((std::string(CHRONWICK_RUNTIME_DIR) + "/" + name).c_str(), name.c_str()), 0);
+}
+
+std::set<std::string> folder_entries(const std::string& path) {
+    std::set<std::string> names;
+    if (DIR* dir = opendir(path.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            names.insert(entry->d_name);
+        }
+        closedir(dir);
+    }
+    names.erase(".");
+    names.erase("..");
+    return names;
+}
+
+bool is_folder(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+struct tm reading(int hour, int minute, int second) {
+    struct tm time = {};
+    time.tm_hour = hour;
+    time.tm_min = minute;
+    time.tm_sec = second;
+    time.tm_mday = 1;
+    return time;
+}
+
+// Queues a key release as the dummy driver would deliver it: with its PC scancode.
+int push_key_release(int scancode) {
+    SDL_Event event = {};
+    event.type = SDL_KEYUP;
+    event.key.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    event.key.keysym.scancode = (Uint8)scancode;
+    return SDL_PushEvent(&event);
+}
+
+int pending_events(void) {
+    static SDL_Event events[256];
+    return SDL_PeepEvents(events, 256, SDL_PEEKEVENT, SDL_ALLEVENTS);
+}
+
+void drain_events(void) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+// One pass at a fixed time; returns what it printed.
+std::string frame(const struct tm& time) {
+    begin_capture();
+    run_frame_stages(&time);
+    return end_capture();
+}
+
+std::vector<int> reported_keys(const std::string& output) {
+    std::vector<int> codes;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int code = 0;
+        if (sscanf(line.c_str(), "Key pressed %d ", &code) == 1) {
+            codes.push_back(code);
+        }
+    }
+    return codes;
+}
+
+int remove_entry(const char* path, const struct stat*, int, struct FTW*) {
+    return remove(path);
+}
+
+class FaultTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        char pattern[] = "/tmp/chronwick-fault-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        ASSERT_EQ(chdir(folder_.c_str()), 0);
+        reset_clock_state();
+    }
+
+    void TearDown() override {
+        for (TTF_Font*& font : fontTable) {
+            if (font != NULL) {
+                TTF_CloseFont(font);
+                font = NULL;
+            }
+        }
+        for (SDL_Surface*& picture : numberImages) {
+            SDL_FreeSurface(picture);
+            picture = NULL;
+        }
+        for (SDL_Surface*& picture : dotImages) {
+            SDL_FreeSurface(picture);
+            picture = NULL;
+        }
+        for (SDL_Surface*& strip : backgroundStrips) {
+            SDL_FreeSurface(strip);
+            strip = NULL;
+        }
+        while (TTF_WasInit()) {
+            TTF_Quit();
+        }
+        SDL_Quit();
+        screen = NULL;
+        ASSERT_EQ(chdir(CHRONWICK_RUNTIME_DIR), 0);
+        nftw(folder_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+
+    // Starts the clock as main does, in the private folder; returns what start-up printed.
+    std::string start(void) {
+        begin_capture();
+        const bool started = start_clock();
+        std::string output = end_capture();
+        EXPECT_TRUE(started);
+        return output;
+    }
+
+    std::string folder_;
+};
+
+// The settings live in a folder that does not exist, so C cannot save: the failure is reported
+// and nothing else about the clock or the folder changes.
+TEST_F(FaultTest, SaveIntoAMissingFolderReportsAndChangesNothing) {
+    ASSERT_EQ(symlink("missing/config.cwk", "config.cwk"), 0);
+    link_runtime("Fonts");
+    write_test_pictures();
+    EXPECT_EQ(start(), "fopen failed on config\n");
+    begin_capture();
+    open_font_table();
+    load_pictures();
+    EXPECT_EQ(end_capture(), "");
+    const std::set<std::string> before = folder_entries(".");
+    const int font = giFont, layout = giGraphics, width = giX, height = giY, seconds = giSecs,
+              view = giKlingon;
+
+    ASSERT_EQ(push_key_release(46), 0); // C
+    EXPECT_EQ(frame(reading(14, 30, 45)), "Key pressed 46 \nfopen failed on config\n");
+
+    EXPECT_EQ(folder_entries("."), before);
+    char target[64] = "";
+    ASSERT_GT(readlink("config.cwk", target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "missing/config.cwk");
+    EXPECT_EQ(giFont, font);
+    EXPECT_EQ(giGraphics, layout);
+    EXPECT_EQ(giX, width);
+    EXPECT_EQ(giY, height);
+    EXPECT_EQ(giSecs, seconds);
+    EXPECT_EQ(giKlingon, view);
+    EXPECT_EQ(giChange, 0);
+    EXPECT_EQ(giRun, 1);
+    EXPECT_EQ(screen->w, width);
+    EXPECT_EQ(screen->h, height);
+}
+
+// The temporary file of a save cannot be made (its name is taken by a folder): the settings file
+// keeps every byte, directly and through a link.
+TEST_F(FaultTest, FailedSaveLeavesTheOldFileByteForByte) {
+    const std::string old = "30\n2\n800\n140\n# kept as written\n";
+    mkdir("real", 0755);
+    for (const std::string settings : {"config.cwk", "real/linked.cwk"}) {
+        SCOPED_TRACE(settings);
+        write_file(settings, old);
+        if (settings != "config.cwk") {
+            remove("config.cwk");
+            ASSERT_EQ(symlink(settings.c_str(), "config.cwk"), 0);
+        }
+        ASSERT_EQ(mkdir((settings + ".new").c_str(), 0755), 0);
+        reset_clock_state();
+        EXPECT_EQ(start(), "");
+        EXPECT_EQ(giFont, 30);
+
+        // Change every saved value, then save.
+        giFont = 7;
+        giGraphics = 3;
+        giX = 500;
+        giY = 90;
+        ASSERT_EQ(push_key_release(46), 0); // C
+        EXPECT_EQ(count_lines(frame(reading(1, 2, 3)), "fopen failed on config"), 1);
+
+        EXPECT_EQ(read_file(settings), old);
+        EXPECT_TRUE(is_folder(settings + ".new"));
+        EXPECT_TRUE(folder_entries(settings + ".new").empty());
+        SDL_Quit();
+    }
+    char target[64] = "";
+    ASSERT_GT(readlink("config.cwk", target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "real/linked.cwk");
+}
+
+// A folder named config.cwk cannot be read as settings: the failure is reported and the defaults
+// stay.
+TEST_F(FaultTest, SettingsFolderReadsAsMissing) {
+    ASSERT_EQ(mkdir("config.cwk", 0755), 0);
+    begin_capture();
+    read_settings();
+    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    EXPECT_EQ(giFont, 12);
+    EXPECT_EQ(giGraphics, 1);
+    EXPECT_EQ(giX, 680);
+    EXPECT_EQ(giY, 100);
+}
+
+// Saving over a folder named config.cwk fails without touching the folder or leaving a
+// temporary file behind.
+TEST_F(FaultTest, SaveOverASettingsFolderLeavesItAlone) {
+    ASSERT_EQ(mkdir("config.cwk", 0755), 0);
+    write_file("config.cwk/notes", "mine");
+    giFont = 20;
+    begin_capture();
+    save_settings();
+    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    EXPECT_TRUE(is_folder("config.cwk"));
+    EXPECT_EQ(folder_entries("config.cwk"), std::set<std::string>{"notes"});
+    EXPECT_EQ(read_file("config.cwk/notes"), "mine");
+    EXPECT_EQ(folder_entries("."), std::set<std::string>{"config.cwk"});
+}
+
+// Every font file is empty or cut off inside its table directory: no entry opens, each says so,
+// and the clock still draws its numeral row, fits its window and shows the legend.
+TEST_F(FaultTest, NoFontOpensYetEveryViewIsDrawn) {
+    mkdir("Fonts", 0755);
+    for (size_t i = 0; i < sizeof kFontNames / sizeof *kFontNames; ++i) {
+        const std::string real =
+            read_file(std::string(CHRONWICK_RUNTIME_DIR) + "/Fonts/" + kFontNames[i]);
+        ASSERT_GT(real.size(), 64u);
+        write_file(std::string("Fonts/") + kFontNames[i], i % 2 ? real.substr(0, 64) : "");
+    }
+    write_test_pictures();
+    start();
+    begin_capture();
+    load_resources();
+    const std::string loadOutput = end_capture();
+    EXPECT_EQ(count_lines(loadOutput, "failed load "), kFontCount);
+    EXPECT_EQ(loadOutput.size(), kFontCount * std::string("failed load \n").size());
+
+    // With no text the row hangs from the top: layout 1 puts the digits at y = 40 - 30.
+    EXPECT_EQ(frame(reading(12, 34, 56)), "failed to render font \n");
+    const int digitX[6] = {0, 40, 160, 208, 320, 368};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(rgb_at(screen, digitX[i] + 4, 14), digit_colour(i + 1)) << "digit " << i;
+    }
+    EXPECT_EQ(rgb_at(screen, 105, 15), kDotColour);
+    EXPECT_EQ(rgb_at(screen, 265, 15), kDotColour);
+
+    // A fit with nothing to measure falls back to the layout's minimum.
+    ASSERT_EQ(push_key_release(31), 0); // S
+    frame(reading(12, 34, 56));
+    EXPECT_EQ(screen->w, 420);
+    EXPECT_EQ(screen->h, 70);
+
+    // The legend draws its pictures without labels.
+    ASSERT_EQ(push_key_release(37), 0); // K
+    EXPECT_EQ(frame(reading(12, 34, 56)), "Key pressed 37 \n");
+    EXPECT_EQ(screen->w, 500);
+    EXPECT_EQ(screen->h, 110);
+    for (int digit = 0; digit < 10; ++digit) {
+        EXPECT_EQ(rgb_at(screen, 50 * digit + 4, 4), digit_colour(digit)) << "digit " << digit;
+    }
+}
+
+// Fonts cut off late enough that they still open: each frame renders or reports, never crashes.
+TEST_F(FaultTest, FontsCutShortAfterTheirTablesDrawOrReport) {
+    mkdir("Fonts", 0755);
+    for (const char* name : kFontNames) {
+        const std::string real = read_file(std::string(CHRONWICK_RUNTIME_DIR) + "/Fonts/" + name);
+        write_file(std::string("Fonts/") + name, real.substr(0, real.size() * 9 / 10));
+    }
+    start();
+    begin_capture();
+    open_font_table();
+    end_capture();
+    for (giFont = 0; giFont < kFontCount; giFont += 5) {
+        const std::string output = frame(reading(18, 58, 58));
+        EXPECT_TRUE(output.empty() || output == "failed to render font \n") << output;
+    }
+}
+
+// Pictures that are not GIFs (text, or a GIF cut off in its pixel data) load as absent or as
+// whatever part could be read; the row leaves out the absent ones and draws the rest.
+TEST_F(FaultTest, PicturesThatAreNotGifsAreLeftOut) {
+    link_runtime("Fonts");
+    write_test_pictures();
+    write_file("graphics/3.gif", "this is not a picture\n");
+    const std::string cut = solid_gif(8, 8, digit_colour(5));
+    write_file("graphics/5.gif", cut.substr(0, cut.size() / 2));
+    write_file("graphics/circle.gif", std::string("GIF89a\x08\x00\x08\x00", 10));
+    start();
+    begin_capture();
+    open_font_table();
+    load_pictures();
+    end_capture();
+    EXPECT_EQ(numberImages[3], nullptr);
+    EXPECT_EQ(dotImages[0], nullptr);
+    ASSERT_NE(numberImages[4], nullptr);
+
+    // 13:35:33 needs both broken digits and the broken dot.
+    EXPECT_EQ(frame(reading(13, 35, 33)), "");
+    const int textHeight = TTF_FontHeight(current_font());
+    const int digitY = textHeight + 10 + 4;
+    EXPECT_EQ(rgb_at(screen, 0 + 4, digitY), digit_colour(1));
+    EXPECT_NE(rgb_at(screen, 40 + 4, digitY), digit_colour(3));
+    EXPECT_NE(rgb_at(screen, 104 + 1, textHeight + 14 + 1), kDotColour);
+
+    // The legend leaves the same gap.
+    ASSERT_EQ(push_key_release(37), 0); // K
+    frame(reading(13, 35, 33));
+    EXPECT_EQ(rgb_at(screen, 50 * 4 + 4, 4), digit_colour(4));
+    EXPECT_NE(rgb_at(screen, 50 * 3 + 4, 4), digit_colour(3));
+}
+
+// More key releases than the queue holds (127 in SDL 1.2) arrive at once: each pass works off
+// exactly one, and every release the queue accepted is reported, in order.
+TEST_F(FaultTest, KeyBurstIsWorkedOffOnePerPass) {
+    start();
+    drain_events();
+    std::vector<int> accepted;
+    for (int i = 0; i < 200; ++i) {
+        const int scancode = 100 + i % 100; // keys with no command
+        if (push_key_release(scancode) == 0) {
+            accepted.push_back(scancode);
+        }
+    }
+    ASSERT_GT(accepted.size(), 0u);
+    EXPECT_LE(accepted.size(), 200u);
+
+    std::string output;
+    for (size_t pass = 1; pass <= accepted.size(); ++pass) {
+        output += frame(reading(7, 8, 9));
+        ASSERT_EQ(pending_events(), (int)(accepted.size() - pass)) << "after pass " << pass;
+    }
+    output += frame(reading(7, 8, 9));
+    EXPECT_EQ(reported_keys(output), accepted);
+    EXPECT_EQ(giRun, 1);
+}
+
+} // namespace
