@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# Runs the clock under valgrind memcheck for a short session under its own Xvfb: it starts, draws
+# for a few seconds, takes a few keys (seconds, layout, size, legend and back) and quits on Esc.
+# Fails when valgrind reports a memory error or a definite leak that involves the clock's own
+# code; what SDL, X, ALSA, FreeType or fontconfig leak by themselves is listed and let pass.
+#   BUILD=<build folder> (default build/) is configured and built first.
+#   The full valgrind log is kept in memcheck.log in that build folder.
+#   memcheck.sh --log FILE only sorts the records of an earlier valgrind log.
+set -euo pipefail
+
+source "$(dirname "$0")/x_session.sh"
+
+run_clock_under_valgrind() {
+    build_clock
+    make_work_dir
+    start_xvfb
+    log="$build/memcheck.log"
+    rm -f "$log"
+    start_clock_process valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite \
+        --show-leak-kinds=definite --num-callers=40 --log-file="$log" "$build/chronwick"
+    echo "Clock started under valgrind"
+    wait_for_window 180
+
+    # The first frame comes once the background strips are made, slowly under valgrind: press S
+    # until the clock reports the key.
+    for _ in $(seq 120); do
+        [ "$(key_lines)" -gt 0 ] && break
+        press_keys s
+        sleep 2
+    done
+    if [ "$(key_lines)" -eq 0 ]; then
+        echo "The clock never reported a key under valgrind" >&2
+        exit 1
+    fi
+    sleep 3
+    press_keys s g equal minus k
+    sleep 3
+    press_keys k g g
+    sleep 3
+    press_keys Escape
+    if ! wait_for_exit 180; then
+        echo "The clock did not quit on Esc under valgrind" >&2
+        exit 1
+    fi
+    echo "Clock quit on Esc; $(key_lines) key releases reported"
+}
+
+# Sorts valgrind's records. A definite leak is ours when the clock's code (src/) allocated the
+# block itself, or when it is the first caller below an allocator or below a library call that
+# hands the caller a new object to free (a surface, a picture, a font, rendered text). A block
+# that a library allocates for itself inside a call such as SDL_Init is the library's. A memory
+# error is ours when the clock's code is among the three innermost frames.
+analyse_log() {
+    local ours
+    ours=$(find "$root/src" -name '*.cpp' -printf '%f\n' | sed 's/\./\\./g' | paste -sd '|')
+    awk -v ours="\\((${ours}):[0-9]+\\)" '
+    function function_name(line,    name) {
+        name = line
+        sub(/^ *(at|by) 0x[0-9A-Fa-f]+: /, "", name)
+        sub(/ \(.*$/, "", name)
+        return name
+    }
+    function object_name(line,    name) {
+        if (line !~ /\(in \//) return "?"
+        name = line
+        sub(/.*\(in /, "", name); sub(/\)$/, "", name); sub(/.*\//, "", name)
+        return name
+    }
+    function flush(    n, lines, frames, count, i, first, caller, mine, bytes, where) {
+        if (record == "") return
+        n = split(record, lines, "\n")
+        count = 0
+        for (i = 2; i <= n; i++) {
+            if (lines[i] !~ /^ *(at|by) 0x/) { if (count > 0) break; else continue }
+            frames[++count] = lines[i]
+        }
+        first = 0
+        for (i = 1; i <= count; i++) {
+            if (frames[i] ~ ours) { first = i; break }
+        }
+        if (record ~ /definitely lost in loss record/) {
+            mine = 0
+            if (first > 0) {
+                caller = first > 1 ? function_name(frames[first - 1]) : ""
+                if (first == 1 || caller ~ allocators || caller ~ owning) mine = 1
+            }
+            bytes = lines[1]; sub(/ .*/, "", bytes); gsub(/,/, "", bytes)
+            if (mine) {
+                ours_leaks++; ours_bytes += bytes; print "LEAK IN OUR CODE:\n" record "\n"
+            } else {
+                where = "?"
+                for (i = 1; i <= count; i++) {
+                    if (function_name(frames[i]) !~ allocators && object_name(frames[i]) !~ /vgpreload|^libc\./) {
+                        where = object_name(frames[i])
+                        # the first named function of that library
+                        for (; i <= count && object_name(frames[i]) == where; i++) {
+                            if (function_name(frames[i]) != "???") break
+                        }
+                        where = where " " (i <= count ? function_name(frames[i]) : "")
+                        break
+                    }
+                }
+                lib_leaks++; lib_bytes += bytes; by_place[where] += bytes
+            }
+        } else if (lines[1] ~ /^(Invalid |Conditional jump|Use of uninitialised|Syscall param|Mismatched free|Source and destination overlap|Argument |Jump to)/) {
+            if (first >= 1 && first <= 3) {
+                ours_errors++; print "MEMORY ERROR IN OUR CODE:\n" record "\n"
+            } else {
+                lib_errors++; error_kinds[lines[1] " in " object_name(frames[1]) " " function_name(frames[1])]++
+            }
+        }
+        record = ""
+    }
+    BEGIN {
+        allocators = "^(malloc|calloc|realloc|strdup|strndup|operator new.*|operator new\\[\\].*)$"
+        owning = "^(SDL_CreateRGBSurface|SDL_CreateRGBSurfaceFrom|SDL_ConvertSurface|SDL_DisplayFormat|SDL_DisplayFormatAlpha|IMG_Load|IMG_Load_RW|IMG_LoadTyped_RW|TTF_OpenFont|TTF_OpenFontIndex|TTF_Render[A-Za-z0-9_]*)$"
+    }
+    {
+        sub(/^==[0-9]+== ?/, "")
+        if ($0 ~ /^ERROR SUMMARY/) summary = $0
+        if ($0 ~ /definitely lost:/) definite = $0
+        if ($0 == "") { flush(); next }
+        record = record == "" ? $0 : record "\n" $0
+    }
+    END {
+        flush()
+        printf "valgrind: %s\n", summary
+        printf "valgrind: %s\n", definite
+        printf "definite leaks the libraries make by themselves: %d records, %d bytes\n", lib_leaks, lib_bytes
+        for (where in by_place) printf "    %d bytes from %s\n", by_place[where], where
+        printf "memory errors inside the libraries: %d\n", lib_errors
+        for (kind in error_kinds) printf "    %d x %s\n", error_kinds[kind], kind
+        printf "definite leaks in our code: %d records, %d bytes\n", ours_leaks, ours_bytes
+        printf "memory errors in our code: %d\n", ours_errors
+        exit (ours_leaks + ours_errors > 0)
+    }' "$1"
+}
+
+if [ "${1:-}" = "--log" ]; then
+    if [ ! -r "${2:-}" ]; then
+        echo "usage: $0 [--log VALGRIND_LOG]" >&2
+        exit 2
+    fi
+    analyse_log "$2"
+    exit
+fi
+require_tools cmake Xvfb xdotool xdpyinfo valgrind
+run_clock_under_valgrind
+analyse_log "$log" && status=0 || status=$?
+if [ "$status" -ne 0 ]; then
+    echo "FAIL: valgrind found leaks or errors in our code (full log: $log)" >&2
+    exit 1
+fi
+echo "PASS: no definite leak and no memory error in our code (full log: $log)"
