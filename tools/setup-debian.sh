@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
     build-essential cmake pkg-config
-    libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgif-dev
+    libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgif-dev libx11-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick faketime
     clang libclang-rt-14-dev valgrind

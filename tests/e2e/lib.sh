@@ -1,0 +1,326 @@
+# shellcheck shell=bash disable=SC2034,SC2016,SC2120
+# Shared driver of the end-to-end scenarios, sourced by each of them with the arguments
+#   CLOCK RUNTIME_DIR TEXT_SIZE CLOSE_WINDOW [scenario arguments...]
+# It runs the built clock the way a person does: in a fresh folder that links the runtime Fonts/
+# and graphics/, in a real X window on a private Xvfb display, with real key presses and window
+# operations, and checks what that person would see and get.
+set -euo pipefail
+
+readonly clock_bin=$1 runtime_dir=$2 text_size_bin=$3 close_window_bin=$4
+shift 4
+
+readonly normal_caption="Chronwick a Klingon Clock - Quillmark 2006"
+readonly birthday_caption="QA TLHO' From Quillmark"
+# The phrase for 58:58:58 that a fitted window is measured on, without and with the seconds.
+readonly probe_text="cha'maH chorghvatlh vaghmaH chorgh rep "
+readonly probe_seconds="vaghmaH chorgh lup"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-e2e.XXXXXX")
+run_dir="" clock_pid="" xvfb_pid="" watchdog_pid="" win=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Ends the clock if it still runs: politely first, then for sure.
+stop_clock() {
+    [[ -n $clock_pid ]] || return 0
+    kill "$clock_pid" 2>/dev/null || true
+    for _ in {1..40}; do
+        clock_alive || break
+        sleep 0.05
+    done
+    kill -KILL "$clock_pid" 2>/dev/null || true
+    wait "$clock_pid" 2>/dev/null || true
+    clock_pid=""
+}
+
+cleanup() {
+    local status=$? clock_status=0
+    [[ -z $watchdog_pid ]] || kill "$watchdog_pid" 2>/dev/null || true
+    if [[ -n $clock_pid ]] && ! clock_alive; then
+        wait "$clock_pid" 2>/dev/null || clock_status=$?
+        echo "--- the clock had ended by itself with status $clock_status" >&2
+        clock_pid=""
+    fi
+    stop_clock
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if ((status == 0)) && [[ -z ${E2E_KEEP:-} ]]; then
+        rm -rf "$work"
+    else
+        if [[ -n $run_dir && -f $run_dir/out.txt ]]; then
+            echo "--- the clock's standard output (last 20 lines):" >&2
+            tail -n 20 "$run_dir/out.txt" >&2
+        fi
+        echo "--- files kept in $work" >&2
+    fi
+}
+trap cleanup EXIT
+trap 'fail "the scenario ran past its time limit"' TERM INT
+
+# The hard limit of the whole scenario, set once Xvfb runs: a watchdog then ends Xvfb, which
+# makes every X client the scenario waits on give up, and signals this shell to clean up. It
+# waits in the shell's own read, so ending it leaves no process behind.
+time_limit() {
+    mkfifo "$work/watchdog"
+    (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$ "$xvfb_pid") >/dev/null 2>&1 &
+    watchdog_pid=$!
+}
+
+# Starts a private Xvfb on a display nobody uses: one with neither a lock file nor a socket. Two
+# servers started at once on the same number leave one holding the lock; it must be ours, or the
+# next number is tried.
+start_xvfb() {
+    local attempt n
+    for attempt in {1..20}; do
+        n=$((RANDOM % 900 + 100))
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for _ in {1..200}; do
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            if [[ $(tr -d ' ' 2>/dev/null <"/tmp/.X$n-lock") == "$xvfb_pid" ]] &&
+                xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.05
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+        echo "Xvfb on :$n did not start (attempt $attempt): $(grep -v '^$' "$work/xvfb.log" |
+            tail -n 2)" >&2
+    done
+    fail "Xvfb did not start"
+}
+
+# Makes a fresh folder for a run and makes it the current one; Fonts/ and graphics/ link to the
+# runtime folder unless the scenario replaces them.
+new_folder() {
+    run_dir=$work/$1
+    mkdir "$run_dir"
+    ln -s "$runtime_dir/Fonts" "$run_dir/Fonts"
+    ln -s "$runtime_dir/graphics" "$run_dir/graphics"
+}
+
+# Replaces the folder's link to the runtime $1 (Fonts or graphics) with a folder of links to
+# each of its files but the ones named after it.
+leave_out() {
+    local folder=$1 file
+    shift
+    rm "$run_dir/$folder"
+    mkdir "$run_dir/$folder"
+    for file in "$runtime_dir/$folder"/*; do
+        [[ " $* " == *" ${file##*/} "* ]] || ln -s "$file" "$run_dir/$folder/"
+    done
+}
+
+clock_alive() {
+    local state
+    [[ -n $clock_pid ]] && read -r _ _ state _ 2>/dev/null <"/proc/$clock_pid/stat" &&
+        [[ $state != Z ]]
+}
+
+# Starts the clock in the current folder (after "env"-style assignments given as arguments),
+# waits for its window, gives it the keyboard focus and waits until the frame loop draws.
+start_clock() {
+    (cd "$run_dir" && exec env SDL_VIDEODRIVER=x11 "$@" "$clock_bin") \
+        >"$run_dir/out.txt" 2>"$run_dir/err.txt" </dev/null &
+    clock_pid=$!
+    win=""
+    for _ in {1..200}; do
+        win=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
+        [[ -n $win ]] && break
+        clock_alive || fail "the clock ended before showing a window: $(tail -n 3 "$run_dir/err.txt")"
+        sleep 0.05
+    done
+    [[ -n $win ]] || fail "no clock window appeared within 10 s"
+    timeout 5 xdotool windowfocus --sync "$win" || fail "could not give the window the focus"
+    wait_drawn
+}
+
+# Waits for a frame drawn at the window's current size. The frame that changes the size shows
+# no background (it was painted before the change), so until then the bottom right corner, where
+# nothing else is ever drawn, lacks the background colour.
+wait_drawn() {
+    local size r g b deadline=$((SECONDS + 10))
+    size=$(window_size)
+    while ((SECONDS < deadline)); do
+        clock_alive || fail "the clock ended before drawing a whole frame"
+        read -r r g b < <(convert "$(shot corner)" -crop "1x1+$((${size%x*} - 2))+$((${size#*x} - 2))" \
+            -depth 8 rgb:- | od -An -tu1) || true
+        [[ -n ${b:-} ]] && echo "0 0 $r $g $b" | awk "$not_background {exit 1}" && return 0
+        sleep 0.1
+    done
+    fail "the clock drew no whole $size frame within 10 s"
+}
+
+window_size() {
+    xwininfo -id "$win" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+}
+
+# Waits (up to 5 s) for the window to measure $1 ("WxH"); $2 says why that size is expected.
+expect_size() {
+    local seen
+    for _ in {1..100}; do
+        seen=$(window_size)
+        [[ $seen == "$1" ]] && return 0
+        sleep 0.05
+    done
+    fail "expected a $1 window ($2), saw $seen"
+}
+
+# The window measures $1 now and still does a dozen frames later: no fit happened.
+expect_size_kept() {
+    local seen
+    for _ in 1 2; do
+        seen=$(window_size)
+        [[ $seen == "$1" ]] || fail "expected the window to stay $1 ($2), saw $seen"
+        sleep 0.6
+    done
+}
+
+expect_caption() {
+    local seen
+    seen=$(xprop -id "$win" WM_NAME | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p')
+    [[ $seen == "$1" ]] || fail "expected the caption \"$1\", saw \"$seen\""
+}
+
+# The clock's whole standard output so far equals the lines given.
+expect_output() {
+    local expected seen
+    expected=$(printf '%s\n' "$@")
+    seen=$(cat "$run_dir/out.txt")
+    [[ $seen == "$expected" ]] ||
+        fail "expected the output"$'\n'"$expected"$'\n'"--- saw"$'\n'"$seen"
+}
+
+count_lines() {
+    grep -c -x -F -- "$1" "$run_dir/out.txt" || true
+}
+
+key_reports() {
+    grep -c '^Key pressed ' "$run_dir/out.txt" || true
+}
+
+# A real key press and release of keysym $1; waits until the clock reports the release with the
+# X keycode $2.
+press() {
+    local before last
+    before=$(key_reports)
+    xdotool key "$1"
+    for _ in {1..100}; do
+        (($(key_reports) > before)) && break
+        sleep 0.05
+    done
+    last=$(grep '^Key pressed ' "$run_dir/out.txt" | tail -n 1) || true
+    [[ $last == "Key pressed $2 " && $(key_reports) -eq $((before + 1)) ]] ||
+        fail "after pressing $1 expected a new line \"Key pressed $2 \", the last is \"$last\""
+}
+
+# Resizes the window by hand, as a window manager does, and waits for the clock to follow.
+hand_resize() {
+    xdotool windowsize "$win" "$1" "$2"
+    expect_size "$1x$2" "resized by hand"
+    wait_drawn
+}
+
+# Waits (up to $1 s) for the clock to end, which it must do with status 0.
+wait_exit() {
+    local i status=0
+    for ((i = 0; i < $1 * 20; ++i)); do
+        clock_alive || break
+        sleep 0.05
+    done
+    clock_alive && fail "the clock still runs $1 s after being told to quit"
+    wait "$clock_pid" 2>/dev/null || status=$?
+    clock_pid=""
+    ((status < 128)) || fail "the clock died from signal $((status - 128))"
+    ((status == 0)) || fail "the clock exited with status $status, expected 0"
+}
+
+# Quits with Esc, as every run ends.
+quit_clock() {
+    press Escape 9
+    wait_exit 2
+}
+
+# Waits (up to 3 s) for the settings file to hold exactly the lines given.
+expect_settings() {
+    for _ in {1..60}; do
+        cmp -s "$run_dir/config.cwk" <(printf '%s\n' "$@") && return 0
+        sleep 0.05
+    done
+    fail "expected config.cwk to hold \"$(printf '%s\\n' "$@")\", it holds \"$(
+        sed -z 's/\n/\\n/g' "$run_dir/config.cwk" 2>&1)\""
+}
+
+write_settings() {
+    printf '%s' "$1" >"$run_dir/config.cwk"
+}
+
+# The size ("WxH") a fitted clock view must have for font index $1, layout $2 and seconds shown
+# ($3 = 1) or not, worked out from the sizing rules and SDL_ttf on the font file itself.
+fit_size() {
+    local files=(tomnr tomnr KLS_____ KLB_____ bboron geodesic levity KLINGON tomnr)
+    local font=$runtime_dir/Fonts/${files[$1 / 6]}.ttf points=$((18 + 3 * ($1 % 6)))
+    local text=$probe_text measured extra minimum
+    (($3)) && text+=$probe_seconds
+    measured=$("$text_size_bin" "$font" "$points" "$text") || fail "cannot measure the probe text"
+    case $2 in
+    1) extra=70 minimum=420 ;;
+    2) extra=37 minimum=150 ;;
+    3) extra=20 minimum=70 ;;
+    *) extra=90 minimum=420 ;;
+    esac
+    local width=${measured% *} height=${measured#* }
+    echo "$((width + 20 > minimum ? width + 20 : minimum))x$((extra + height))"
+}
+
+# Takes a screenshot of the window as $work/$1.png and prints that file name.
+shot() {
+    # import can wait for ever on a window that is gone.
+    timeout 10 import -window "$win" "$work/$1.png" ||
+        fail "import could not take a screenshot$(clock_alive || echo ': the clock has ended')"
+    echo "$work/$1.png"
+}
+
+# Prints "x y r g b" for every pixel of image $1, or of its region X Y W H. The pixel table of a
+# whole image is made once and kept beside it.
+read_pixels() {
+    local table=${1%.png}.pixels
+    if [[ ! -f $table ]]; then
+        convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 |
+            awk -v w="$(identify -format %w "$1")" '{i = NR - 1; print i % w, int(i / w), $1, $2, $3}' \
+                >"$table.new"
+        mv "$table.new" "$table"
+    fi
+    (($# == 5)) || set -- "$1" 0 0 100000 100000
+    awk -v x0="$2" -v y0="$3" -v x1=$(($2 + $4)) -v y1=$(($3 + $5)) \
+        '$1 >= x0 && $1 < x1 && $2 >= y0 && $2 < y1' "$table"
+}
+
+# Pixel classes, as awk conditions on "x y r g b": the background strips (red 30-138, green 20-78,
+# blue 0-33, give or take 1); the gold of the numeral pictures (far brighter than the
+# background, much less blue than the text); the cream of the text.
+readonly not_background='$3 < 29 || $3 > 139 || $4 < 19 || $4 > 79 || $5 > 34'
+readonly gold='$3 >= 180 && $4 >= 100 && $3 - $5 >= 100'
+readonly cream='$3 >= 200 && $4 >= 200 && $5 >= 150'
+
+# count_pixels IMAGE X Y W H CLASS: how many pixels of the region belong to the class.
+count_pixels() {
+    read_pixels "${@:1:5}" | awk "$6 {n++} END {print n + 0}"
+}
+
+# expect_pixels IMAGE X Y W H CLASS LEAST MOST WHAT: the region has LEAST to MOST such pixels.
+expect_pixels() {
+    local n
+    n=$(count_pixels "${@:1:6}")
+    ((n >= $7 && n <= $8)) ||
+        fail "expected $7 to $8 $9 pixels at $2,$3 (${4}x$5) of ${1##*/}, found $n"
+}

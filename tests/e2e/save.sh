@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# C saves the settings: the defaults when there was no file, the new size after a hand resize,
+# and nothing at all (the old file whole, one complaint) when the file cannot be written.
+source "$(dirname "$0")/lib.sh"
+start_xvfb
+time_limit 40
+
+new_folder save
+start_clock
+press c 54
+expect_settings 12 1 680 100
+
+hand_resize 731 263
+press c 54
+expect_settings 12 1 731 263
+
+# A folder where the temporary file goes makes the write fail, even for root. The new size
+# would show in the file had anything been written.
+hand_resize 702 244
+mkdir "$run_dir/config.cwk.new"
+press c 54
+sleep 0.3
+expect_settings 12 1 731 263
+[[ $(count_lines "fopen failed on config") -eq 2 ]] ||
+    fail "a failed save should print \"fopen failed on config\" once more"
+rmdir "$run_dir/config.cwk.new"
+quit_clock
