@@ -38,60 +38,15 @@ Uint32 digit_colour(int digit) {
 }
 const Uint32 kDotColour = 0x20FFE0u;
 
-// A GIF of one colour: a two-entry palette and literal LZW codes, with a clear code before every
-// second pixel so that the codes stay three bits wide.
-std::string solid_gif(int width, int height, Uint32 rgb) {
-    std::string gif = "GIF89a";
-    auto put16 = [&gif](int value) {
-        gif += (char)(value & 0xFF);
-        gif += (char)(value >> 8);
-    };
-    put16(width);
-    put16(height);
-    gif += (char)0x80; // global palette of two entries
-    gif += std::string(2, '\0');
-    gif += (char)(rgb >> 16);
-    gif += (char)(rgb >> 8 & 0xFF);
-    gif += (char)(rgb & 0xFF);
-    gif += std::string(3, '\0');
-    gif += ',';
-    put16(0);
-    put16(0);
-    put16(width);
-    put16(height);
-    gif += '\0';
-    gif += (char)2; // LZW minimum code size
-
-    std::string codes;
-    unsigned bits = 0;
-    int bitCount = 0;
-    auto emit = [&](unsigned code) {
-        bits |= code << bitCount;
-        bitCount += 3;
-        while (bitCount >= 8) {
-            codes += (char)(bits & 0xFF);
-            bits >>= 8;
-            bitCount -= 8;
-        }
-    };
-    for (int pixel = 0; pixel < width * height; ++pixel) {
-        if (pixel % 2 == 0) {
-            emit(4); // clear
-        }
-        emit(0);
-    }
-    emit(5); // end of information
-    if (bitCount > 0) {
-        codes += (char)(bits & 0xFF);
-    }
-    for (size_t at = 0; at < codes.size(); at += 255) {
-        const size_t length = std::min<size_t>(255, codes.size() - at);
-        gif += (char)length;
-        gif += codes.substr(at, length);
-    }
-    gif += '\0';
-    gif += ';';
-    return gif;
+// A picture of one colour, as the loader reads it (it goes by content, not by file name).
+std::string solid_image(int width, int height, Uint32 rgb) {
+    SDL_Surface* picture = solid_picture(width, height, rgb);
+    const std::string path = "solid.bmp";
+    SDL_SaveBMP(picture, path.c_str());
+    SDL_FreeSurface(picture);
+    std::string bytes = read_file(path);
+    unlink(path.c_str());
+    return bytes;
 }
 
 // graphics/ with 8x8 digit pictures and 4x4 dots in the test colours, for every style.
@@ -100,11 +55,11 @@ void write_test_pictures(void) {
     for (int style = 0; style < kPictureStyles; ++style) {
         for (int digit = 0; digit < 10; ++digit) {
             write_file("graphics/" + std::to_string(20 * style + digit) + ".gif",
-                       solid_gif(8, 8, digit_colour(digit)));
+                       solid_image(8, 8, digit_colour(digit)));
         }
     }
     for (const char* dot : {"circle", "circle2", "circle4"}) {
-        write_file(std::string("graphics/") + dot + ".gif", solid_gif(4, 4, kDotColour));
+        write_file(std::string("graphics/") + dot + ".gif", solid_image(4, 4, kDotColour));
     }
 }
 
@@ -393,13 +348,13 @@ TEST_F(FaultTest, FontsCutShortAfterTheirTablesDrawOrReport) {
     }
 }
 
-// Pictures that are not GIFs (text, or a GIF cut off in its pixel data) load as absent or as
+// Pictures that are not pictures (text, or one cut off in its pixel data) load as absent or as
 // whatever part could be read; the row leaves out the absent ones and draws the rest.
 TEST_F(FaultTest, PicturesThatAreNotGifsAreLeftOut) {
     link_runtime("Fonts");
     write_test_pictures();
     write_file("graphics/3.gif", "this is not a picture\n");
-    const std::string cut = solid_gif(8, 8, digit_colour(5));
+    const std::string cut = solid_image(8, 8, digit_colour(5));
     write_file("graphics/5.gif", cut.substr(0, cut.size() / 2));
     write_file("graphics/circle.gif", std::string("GIF89a\x08\x00\x08\x00", 10));
     start();
