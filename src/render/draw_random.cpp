@@ -55,10 +55,25 @@ int draw_random(void) {
     return next_draw();
 }
 
+void draw_random_block(int* values, int count) {
+    if (!gSeeded) {
+        seed_draws(1);
+    }
+    for (int i = 0; i < count; ++i) {
+        values[i] = next_draw();
+    }
+}
+
 #else
 
 int draw_random(void) {
     return rand();
+}
+
+void draw_random_block(int* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        values[i] = rand();
+    }
 }
 
 void seed_draws(unsigned seed) {

@@ -7,5 +7,7 @@
 
 // Next value of the sequence, as rand() would return it.
 int draw_random(void);
+// The next count values of the sequence into values, as count calls of draw_random() would.
+void draw_random_block(int* values, int count);
 // Restarts the sequence as srand(seed) would; the clock itself never calls it.
 void seed_draws(unsigned seed);
