@@ -1,0 +1,203 @@
+// One pass of the frame loop under the dummy video driver, whole and stage by stage, at the
+// default window size and at a large one. Each is run with the strips the clock prepares at
+// start-up (converted to the window's format, copied per frame) and with the strips as first
+// generated (RGBA, blended pixel by pixel every frame), the comparison the budget is set against.
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+#include <benchmark/benchmark.h>
+#include <string.h>
+#include <time.h>
+
+#include <string>
+
+#include "app/clock_state.h"
+#include "app/frame_loop.h"
+#include "app/window_sizing.h"
+#include "bench_setup.h"
+#include "klingon/klingon_time.h"
+#include "render/background.h"
+#include "render/font_table.h"
+#include "render/legend.h"
+#include "render/numeral_row.h"
+
+enum StripKind { kPreparedStrips, kBlendedStrips };
+
+struct FrameCase {
+    int width;
+    int height;
+    StripKind strips;
+};
+
+static SDL_Surface* gPreparedStrips[kStripCount];
+static SDL_Surface* gBlendedStrips[kStripCount];
+
+// 18:58:58 gives the longest words and two-digit fields throughout.
+static struct tm fixed_time(void) {
+    struct tm clock;
+    memset(&clock, 0, sizeof clock);
+    clock.tm_hour = 18;
+    clock.tm_min = 58;
+    clock.tm_sec = 58;
+    clock.tm_mday = 1;
+    clock.tm_year = 106;
+    return clock;
+}
+
+// Puts the window at the case's size and the case's strips behind it, in the given view.
+static bool enter_case(const FrameCase& frame, int view, benchmark::State& state) {
+    giKlingon = view;
+    giChange = 0;
+    if (screen == NULL || screen->w != frame.width || screen->h != frame.height) {
+        giX = frame.width;
+        giY = frame.height;
+        if (!open_window()) {
+            state.SkipWithError("no window at this size");
+            return false;
+        }
+    }
+    memcpy(backgroundStrips, frame.strips == kPreparedStrips ? gPreparedStrips : gBlendedStrips,
+           sizeof backgroundStrips);
+    return true;
+}
+
+static void whole_pass(benchmark::State& state, FrameCase frame, int view) {
+    if (!enter_case(frame, view, state)) {
+        return;
+    }
+    const struct tm clock = fixed_time();
+    for (auto _ : state) {
+        run_frame_stages(&clock);
+    }
+}
+
+static void background_stage(benchmark::State& state, FrameCase frame) {
+    if (!enter_case(frame, 1, state)) {
+        return;
+    }
+    for (auto _ : state) {
+        paint_background();
+    }
+}
+
+// The floor under the background stage: the same rows copied with plain memcpy from one strip,
+// tiled down the window, with nothing of SDL's blitting around it.
+static void copy_floor(benchmark::State& state, FrameCase frame) {
+    if (!enter_case(frame, 1, state)) {
+        return;
+    }
+    const int width = screen->w < kStripWidth ? screen->w : kStripWidth;
+    int next = 0;
+    for (auto _ : state) {
+        SDL_Surface* strip = backgroundStrips[next];
+        next = (next + 1) % kStripCount;
+        SDL_LockSurface(screen);
+        for (int y = 0; y < screen->h; ++y) {
+            memcpy((Uint8*)screen->pixels + y * screen->pitch,
+                   (const Uint8*)strip->pixels + (y % kStripHeight) * strip->pitch,
+                   (size_t)width * 4);
+        }
+        SDL_UnlockSurface(screen);
+        benchmark::ClobberMemory();
+    }
+}
+
+static void text_line_stage(benchmark::State& state, FrameCase frame) {
+    if (!enter_case(frame, 1, state)) {
+        return;
+    }
+    char text[kTimeTextSize];
+    fConvTime(18, 58, 58, giSecs, text);
+    for (auto _ : state) {
+        draw_text_line(text);
+    }
+}
+
+static void numeral_row_stage(benchmark::State& state, FrameCase frame) {
+    if (!enter_case(frame, 1, state)) {
+        return;
+    }
+    char text[kTimeTextSize];
+    fConvTime(18, 58, 58, giSecs, text);
+    for (auto _ : state) {
+        draw_clock_row(text, 18, 58, 58);
+    }
+}
+
+static void legend_stage(benchmark::State& state, FrameCase frame) {
+    if (!enter_case(frame, -1, state)) {
+        return;
+    }
+    for (auto _ : state) {
+        draw_legend();
+    }
+}
+
+// Under the dummy driver presenting costs next to nothing; what it costs on X11 (the shared-memory
+// image copy and the X server's work) shows in bench/process.sh.
+static void update_stage(benchmark::State& state, FrameCase frame) {
+    if (!enter_case(frame, 1, state)) {
+        return;
+    }
+    for (auto _ : state) {
+        SDL_UpdateRect(screen, 0, 0, giX, giY);
+    }
+}
+
+static std::string case_name(const char* what, const FrameCase& frame, bool withStrips) {
+    std::string name =
+        std::string(what) + "/" + std::to_string(frame.width) + "x" + std::to_string(frame.height);
+    if (withStrips) {
+        name += frame.strips == kPreparedStrips ? "/prepared" : "/blended";
+    }
+    return name;
+}
+
+static void register_cases(void) {
+    static const int kSizes[2][2] = {{kDefaultWidth, kDefaultHeight}, {1300, 1000}};
+    for (const auto& size : kSizes) {
+        for (StripKind strips : {kPreparedStrips, kBlendedStrips}) {
+            const FrameCase frame = {size[0], size[1], strips};
+            benchmark::RegisterBenchmark(case_name("pass/clock", frame, true).c_str(), whole_pass,
+                                         frame, 1);
+            benchmark::RegisterBenchmark(case_name("pass/legend", frame, true).c_str(), whole_pass,
+                                         frame, -1);
+            benchmark::RegisterBenchmark(case_name("stage/background", frame, true).c_str(),
+                                         background_stage, frame);
+            benchmark::RegisterBenchmark(case_name("stage/legend", frame, true).c_str(),
+                                         legend_stage, frame);
+        }
+        // These stages draw no strip.
+        const FrameCase frame = {size[0], size[1], kPreparedStrips};
+        benchmark::RegisterBenchmark(case_name("floor/copy", frame, false).c_str(), copy_floor,
+                                     frame);
+        benchmark::RegisterBenchmark(case_name("stage/text_line", frame, false).c_str(),
+                                     text_line_stage, frame);
+        benchmark::RegisterBenchmark(case_name("stage/numeral_row", frame, false).c_str(),
+                                     numeral_row_stage, frame);
+        benchmark::RegisterBenchmark(case_name("stage/update", frame, false).c_str(), update_stage,
+                                     frame);
+    }
+}
+
+int main(int argc, char** argv) {
+    if (!prepare_benchmark_process() || !open_benchmark_window(kDefaultWidth, kDefaultHeight)) {
+        return 1;
+    }
+    load_resources();
+    memcpy(gPreparedStrips, backgroundStrips, sizeof gPreparedStrips);
+    for (int i = 0; i < kStripCount; ++i) {
+        gBlendedStrips[i] = create_strip_surface();
+        fill_strip(gBlendedStrips[i]);
+    }
+
+    register_cases();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    TTF_Quit();
+    SDL_Quit();
+    return 0;
+}

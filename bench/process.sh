@@ -1,0 +1,311 @@
+#!/usr/bin/env bash
+# bench/process.sh BUILD_DIR
+#
+# Whole-process figures of the clock at its default settings, each beside the same figure of the
+# reference loop (the same SDL start-up and window, then only polling and sleeping 50 ms):
+#   - processor time of the process and of its X server over a PROCESS_SECONDS run (default 20),
+#     both programs running at once, each under its own Xvfb;
+#   - peak resident memory (VmHWM);
+#   - time from exec to the first frame on screen, watched from outside by first_frame_probe,
+#     median of FIRST_FRAME_LAUNCHES separate launches (default 3).
+# PROCESS_RESULTS=FILE also writes the figures there as "name value" lines (for bench/run.sh).
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: bench/process.sh BUILD_DIR" >&2
+    exit 2
+fi
+build=$(cd "$1" && pwd)
+seconds=${PROCESS_SECONDS:-20}
+launches=${FIRST_FRAME_LAUNCHES:-3}
+steady_from=5
+if [ "$seconds" -le "$steady_from" ]; then
+    steady_from=0
+fi
+
+clock=$build/chronwick
+reference=$build/bench/reference_loop
+probe=$build/bench/first_frame_probe
+runtime=$build/runtime
+for program in "$clock" "$reference" "$probe"; do
+    if [ ! -x "$program" ]; then
+        echo "process.sh: $program is missing: build first (make bench)" >&2
+        exit 1
+    fi
+done
+for tool in Xvfb xdpyinfo; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "process.sh: $tool is missing: run tools/setup-debian.sh" >&2
+        exit 1
+    fi
+done
+if [ ! -d "$runtime/Fonts" ] || [ ! -d "$runtime/graphics" ]; then
+    echo "process.sh: $runtime has no Fonts/ or graphics/: build first (make bench)" >&2
+    exit 1
+fi
+
+work=$(mktemp -d /tmp/chronwick-process.XXXXXX)
+started=()
+cleanup() {
+    local pid
+    for pid in "${started[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${started[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ticks_per_second=$(getconf CLK_TCK)
+
+now_ns() {
+    date +%s%N
+}
+
+# User plus system clock ticks of a process so far (all its threads), or of one thread when given
+# as PID/task/TID.
+cpu_ticks() {
+    local stat rest
+    stat=$(<"/proc/$1/stat")
+    rest=${stat##*) }
+    # shellcheck disable=SC2086
+    set -- $rest
+    echo $((${12} + ${13}))
+}
+
+peak_kb() {
+    awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"
+}
+
+# Percent of one core: ticks used over nanoseconds passed.
+cpu_percent() {
+    awk -v t="$1" -v ns="$2" -v hz="$ticks_per_second" 'BEGIN { printf "%.3f", 100 * t / hz / (ns / 1e9) }'
+}
+
+# Starts an Xvfb on a free display number; sets xvfb_display and xvfb_pid.
+start_xvfb() {
+    local n
+    for _ in 1 2 3 4 5; do
+        n=$((90 + RANDOM % 400))
+        if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
+            continue
+        fi
+        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb-$n.log" 2>&1 &
+        xvfb_pid=$!
+        started+=("$xvfb_pid")
+        for _ in $(seq 100); do
+            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                xvfb_display=":$n"
+                return 0
+            fi
+            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+                break # lost the number to another server: try another
+            fi
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+    done
+    echo "process.sh: could not start Xvfb (see $work/xvfb-*.log)" >&2
+    exit 1
+}
+
+# A fresh working folder as the clock expects it, with the default settings saved in it.
+make_folder() {
+    mkdir -p "$1"
+    ln -s "$runtime/Fonts" "$1/Fonts"
+    ln -s "$runtime/graphics" "$1/graphics"
+    printf '12\n1\n680\n100\n' >"$1/config.cwk"
+}
+
+# Waits until a report file holds a line starting with $2, or the probe ended; prints the value.
+probe_value() {
+    local file=$1 key=$2 probe_pid=$3
+    for _ in $(seq 400); do
+        if grep -qs "^$key " "$file"; then
+            awk -v k="$key" '$1 == k { print $2; exit }' "$file"
+            return 0
+        fi
+        if ! kill -0 "$probe_pid" 2>/dev/null; then
+            break
+        fi
+        sleep 0.05
+    done
+    echo none
+}
+
+median() {
+    printf '%s\n' "$@" | grep -v none | sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "none"; else print v[int((NR + 1) / 2)] }'
+}
+
+# One launch under the probe on display $1 of program $2 in folder $3; with $4 = window, only
+# until its window is mapped. Sets launch_window, launch_frame and launch_frame_cpu (milliseconds,
+# or "none").
+probe_launch() {
+    local display=$1 program=$2 folder=$3 until=$4
+    local report=$folder/probe.txt options=()
+    if [ "$until" = window ]; then
+        options=(--window-only)
+    fi
+    (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "${options[@]}" \
+        --output "$folder/output.log" "$program") >"$report" 2>&1 &
+    local probe_pid=$!
+    started+=("$probe_pid")
+    local pid
+    pid=$(probe_value "$report" pid "$probe_pid")
+    launch_window=$(probe_value "$report" window_ms "$probe_pid")
+    launch_frame=none
+    launch_frame_cpu=none
+    if [ "$until" = frame ]; then
+        launch_frame=$(probe_value "$report" first_frame_ms "$probe_pid")
+    fi
+    if [ "$launch_frame" != none ]; then
+        launch_frame_cpu=$(probe_value "$report" first_frame_cpu_ms "$probe_pid")
+    fi
+    if [ "$pid" != none ]; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    wait "$probe_pid" 2>/dev/null || true
+}
+
+start_xvfb
+clock_display=$xvfb_display
+clock_xvfb=$xvfb_pid
+start_xvfb
+reference_display=$xvfb_display
+reference_xvfb=$xvfb_pid
+
+echo "Timing $launches launches of the clock and of the reference loop to their first frame..." >&2
+frames=()
+frame_cpus=()
+clock_windows=()
+reference_windows=()
+for launch in $(seq "$launches"); do
+    make_folder "$work/launch-$launch"
+    probe_launch "$clock_display" "$clock" "$work/launch-$launch" frame
+    clock_windows+=("$launch_window")
+    frames+=("$launch_frame")
+    frame_cpus+=("$launch_frame_cpu")
+    make_folder "$work/reference-$launch"
+    probe_launch "$reference_display" "$reference" "$work/reference-$launch" window
+    reference_windows+=("$launch_window")
+    sleep 0.5
+done
+first_frame_ms=$(median "${frames[@]}")
+first_frame_cpu_ms=$(median "${frame_cpus[@]}")
+clock_window_ms=$(median "${clock_windows[@]}")
+reference_window_ms=$(median "${reference_windows[@]}")
+if [ "$first_frame_ms" = none ]; then
+    echo "process.sh: the clock never showed its background; its output:" >&2
+    cat "$work/launch-1/output.log" >&2
+    exit 1
+fi
+
+echo "Running the clock and the reference loop side by side for $seconds s..." >&2
+make_folder "$work/clock"
+make_folder "$work/reference"
+clock_x_start=$(cpu_ticks "$clock_xvfb")
+reference_x_start=$(cpu_ticks "$reference_xvfb")
+start=$(now_ns)
+(cd "$work/reference" && exec env DISPLAY="$reference_display" SDL_VIDEODRIVER=x11 "$reference") \
+    >"$work/reference/output.log" 2>&1 &
+reference_pid=$!
+started+=("$reference_pid")
+(cd "$work/clock" && exec env DISPLAY="$clock_display" SDL_VIDEODRIVER=x11 "$clock") \
+    >"$work/clock/output.log" 2>&1 &
+clock_pid=$!
+started+=("$clock_pid")
+
+sleep "$steady_from"
+steady_start=$(now_ns)
+clock_steady_start=$(cpu_ticks "$clock_pid")
+reference_steady_start=$(cpu_ticks "$reference_pid")
+clock_x_steady_start=$(cpu_ticks "$clock_xvfb")
+reference_x_steady_start=$(cpu_ticks "$reference_xvfb")
+sleep "$((seconds - steady_from))"
+
+for pid in "$clock_pid" "$reference_pid"; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+        echo "process.sh: a measured program ended early; its output:" >&2
+        cat "$work/clock/output.log" "$work/reference/output.log" >&2
+        exit 1
+    fi
+done
+end=$(now_ns)
+clock_ticks=$(cpu_ticks "$clock_pid")
+reference_ticks=$(cpu_ticks "$reference_pid")
+clock_x_ticks=$(cpu_ticks "$clock_xvfb")
+reference_x_ticks=$(cpu_ticks "$reference_xvfb")
+# The threads besides the main one: SDL's timer thread, started by SDL_Init in both programs.
+clock_side_ticks=$((clock_ticks - $(cpu_ticks "$clock_pid/task/$clock_pid")))
+reference_side_ticks=$((reference_ticks - $(cpu_ticks "$reference_pid/task/$reference_pid")))
+clock_peak_kb=$(peak_kb "$clock_pid")
+reference_peak_kb=$(peak_kb "$reference_pid")
+kill "$clock_pid" "$reference_pid"
+wait "$clock_pid" "$reference_pid" 2>/dev/null || true
+
+if grep -q '^failed' "$work/clock/output.log"; then
+    echo "process.sh: warning: the clock reported failures:" >&2
+    sort "$work/clock/output.log" | uniq -c | grep failed >&2
+fi
+
+clock_cpu=$(cpu_percent "$clock_ticks" "$((end - start))")
+reference_cpu=$(cpu_percent "$reference_ticks" "$((end - start))")
+clock_side_cpu=$(cpu_percent "$clock_side_ticks" "$((end - start))")
+reference_side_cpu=$(cpu_percent "$reference_side_ticks" "$((end - start))")
+clock_steady_cpu=$(cpu_percent "$((clock_ticks - clock_steady_start))" "$((end - steady_start))")
+reference_steady_cpu=$(cpu_percent "$((reference_ticks - reference_steady_start))" "$((end - steady_start))")
+clock_x_cpu=$(cpu_percent "$((clock_x_ticks - clock_x_start))" "$((end - start))")
+reference_x_cpu=$(cpu_percent "$((reference_x_ticks - reference_x_start))" "$((end - start))")
+clock_x_steady_cpu=$(cpu_percent "$((clock_x_ticks - clock_x_steady_start))" "$((end - steady_start))")
+reference_x_steady_cpu=$(cpu_percent "$((reference_x_ticks - reference_x_steady_start))" "$((end - steady_start))")
+
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { if (a == "none" || b == "none" || b == 0) print "-"; else printf "%.2f", a / b }'
+}
+megabytes() {
+    awk -v kb="$1" 'BEGIN { printf "%.1f", kb * 1024 / 1e6 }'
+}
+
+{
+    printf '%-46s %10s %10s %8s\n' "Whole process, default settings (680 x 100)" clock reference ratio
+    printf '%-46s %10s %10s %8s\n' "CPU % of one core, exec to ${seconds} s" "$clock_cpu" "$reference_cpu" \
+        "$(ratio "$clock_cpu" "$reference_cpu")"
+    printf '%-46s %10s %10s %8s\n' "  of which threads other than main (SDL timer)" "$clock_side_cpu" \
+        "$reference_side_cpu" "$(ratio "$clock_side_cpu" "$reference_side_cpu")"
+    printf '%-46s %10s %10s %8s\n' "CPU % of one core, ${steady_from} s to ${seconds} s" "$clock_steady_cpu" \
+        "$reference_steady_cpu" "$(ratio "$clock_steady_cpu" "$reference_steady_cpu")"
+    printf '%-46s %10s %10s %8s\n' "X server CPU %, exec to ${seconds} s" "$clock_x_cpu" "$reference_x_cpu" \
+        "$(ratio "$clock_x_cpu" "$reference_x_cpu")"
+    printf '%-46s %10s %10s %8s\n' "X server CPU %, ${steady_from} s to ${seconds} s" "$clock_x_steady_cpu" \
+        "$reference_x_steady_cpu" "$(ratio "$clock_x_steady_cpu" "$reference_x_steady_cpu")"
+    printf '%-46s %10s %10s %8s\n' "Peak RSS (VmHWM), MB of 10^6 bytes" "$(megabytes "$clock_peak_kb")" \
+        "$(megabytes "$reference_peak_kb")" "$(ratio "$clock_peak_kb" "$reference_peak_kb")"
+    printf '%-46s %10s %10s %8s\n' "Exec to window mapped, ms (median of $launches)" "$clock_window_ms" \
+        "$reference_window_ms" "$(ratio "$clock_window_ms" "$reference_window_ms")"
+    printf '%-46s %10s %10s %8s\n' "Exec to first frame, ms (median of $launches)" "$first_frame_ms" - -
+    printf '%-46s %10s %10s %8s\n' "CPU used by the first frame, ms" "$first_frame_cpu_ms" - -
+}
+
+if [ -n "${PROCESS_RESULTS:-}" ]; then
+    cat >"$PROCESS_RESULTS" <<EOF
+seconds $seconds
+clock_cpu_pct $clock_cpu
+reference_cpu_pct $reference_cpu
+clock_side_cpu_pct $clock_side_cpu
+reference_side_cpu_pct $reference_side_cpu
+clock_steady_cpu_pct $clock_steady_cpu
+reference_steady_cpu_pct $reference_steady_cpu
+clock_xserver_cpu_pct $clock_x_cpu
+reference_xserver_cpu_pct $reference_x_cpu
+clock_xserver_steady_cpu_pct $clock_x_steady_cpu
+reference_xserver_steady_cpu_pct $reference_x_steady_cpu
+clock_peak_kb $clock_peak_kb
+reference_peak_kb $reference_peak_kb
+clock_window_ms $clock_window_ms
+reference_window_ms $reference_window_ms
+first_frame_ms $first_frame_ms
+first_frame_cpu_ms $first_frame_cpu_ms
+EOF
+fi
