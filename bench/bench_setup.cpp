@@ -2,6 +2,7 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
+#include <benchmark/benchmark.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -49,4 +50,16 @@ long resident_kilobytes(void) {
     }
     fclose(status);
     return kilobytes;
+}
+
+int run_benchmarks(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    TTF_Quit();
+    SDL_Quit();
+    return 0;
 }

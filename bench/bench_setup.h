@@ -12,3 +12,7 @@ bool open_benchmark_window(int width, int height);
 
 // The resident set size of this process in kilobytes, from /proc/self/status.
 long resident_kilobytes(void);
+
+// Runs the registered benchmarks with the command line's options, then shuts SDL down. Returns
+// main's exit status.
+int run_benchmarks(int argc, char** argv);

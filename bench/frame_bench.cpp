@@ -191,13 +191,5 @@ int main(int argc, char** argv) {
     }
 
     register_cases();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TTF_Quit();
-    SDL_Quit();
-    return 0;
+    return run_benchmarks(argc, argv);
 }

@@ -10,15 +10,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "fuzz_check.h"
 #include "klingon/klingon_time.h"
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__);                 \
-            __builtin_trap();                                                                      \
-        }                                                                                          \
-    } while (0)
 
 static const char* const kWords[10] = {"pagh", "wa'", "cha'", "wej",    "loS",
                                        "vagh", "jav", "Soch", "chorgh", "Hut"};

@@ -14,15 +14,8 @@
 #include <vector>
 
 #include "app/clock_state.h"
+#include "fuzz_check.h"
 #include "settings/settings_file.h"
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__);                 \
-            __builtin_trap();                                                                      \
-        }                                                                                          \
-    } while (0)
 
 static std::string gWorkDir;
 
