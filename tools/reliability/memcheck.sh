@@ -8,7 +8,7 @@
 #   memcheck.sh --log FILE only sorts the records of an earlier valgrind log.
 set -euo pipefail
 
-source "$(dirname "$0")/x_session.sh"
+source "$(dirname "$0")/../x_session.sh"
 
 run_clock_under_valgrind() {
     build_clock

@@ -12,7 +12,7 @@ if ! [[ "$minutes" =~ ^[0-9]+$ ]] || [ "$minutes" -lt 2 ]; then
     echo "usage: $0 [MINUTES]   (whole minutes, at least 2, default 10)" >&2
     exit 2
 fi
-source "$(dirname "$0")/x_session.sh"
+source "$(dirname "$0")/../x_session.sh"
 require_tools cmake Xvfb xdotool xdpyinfo
 
 build_clock

@@ -1,9 +1,9 @@
 # shellcheck shell=bash
-# Shared by the long-run scripts (sourced, not run): builds the clock, starts a private Xvfb and
-# runs the clock in a private folder on it. Every process started here is remembered by its PID
+# Shared by the scripts that run the clock in a real window (sourced, not run): builds the
+# clock, starts a private Xvfb and runs the clock in a private folder on it. Every process started here is remembered by its PID
 # and only those are stopped on exit.
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD:-$root/build}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
