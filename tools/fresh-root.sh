@@ -1,0 +1,252 @@
+#!/usr/bin/env bash
+# Tries the project as a new user of a Debian release would: in a fresh minimal root of that
+# release (debootstrap, only git and make added), as root and with no display, a clean clone of
+# the current commit runs the README's `make test`, keeps the clock up for 20 s of `make run`
+# under xvfb-run, builds the .deb, installs it with apt and runs the package test on the
+# installed package. Prints each step's result and time; fails if any step fails.
+#
+# usage: tools/fresh-root.sh RELEASE        (as root; RELEASE is e.g. bookworm or trixie)
+#
+# The release's base root is kept as a tarball in /var/cache/chronwick-fresh-root/ (made anew
+# when a week old), and so are the .deb files apt downloads, so that a second run downloads
+# little. Everything else it makes (the root, its mounts, its processes) is removed at the end,
+# also when interrupted.
+set -euo pipefail
+
+readonly cache=/var/cache/chronwick-fresh-root
+readonly clone=/root/chronwick
+readonly x_screen='-screen 0 1280x1024x24 -noreset'
+
+# ---- inside the root -------------------------------------------------------------------------
+
+# The clock must still be up after 20 s of `make run`; then Esc ends it and make with it.
+clock_stays_up() {
+    make run >/root/logs/run.out 2>&1 &
+    local run=$! window=""
+    sleep 20
+    window=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
+    if [ -z "$window" ] || ! kill -0 "$run" 2>/dev/null; then
+        echo "the clock's window is not up after 20 s of make run"
+        kill "$run" 2>/dev/null || true
+        return 1
+    fi
+    echo "the clock's window $window is up after 20 s"
+    xdotool windowfocus --sync "$window" key Escape
+    local status=0
+    timeout 10 tail --pid="$run" -f /dev/null || true
+    wait "$run" || status=$?
+    [ "$status" -eq 0 ] || {
+        echo "make run ended with $status after Esc"
+        return 1
+    }
+    if grep -E '^failed (load|to render font)' /root/logs/run.out; then
+        return 1
+    fi
+}
+
+install_package() {
+    local debs=(build/chronwick_*.deb)
+    [ ${#debs[@]} -eq 1 ] || {
+        echo "expected one package in build/, found: ${debs[*]}"
+        return 1
+    }
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "./${debs[0]}"
+}
+
+installed_package_test() {
+    local app_id
+    app_id=$(dpkg -L chronwick | sed -n 's#^/usr/share/applications/\(.*\)\.desktop$#\1#p')
+    bash tests/package/package_test.sh build "$app_id" --installed
+}
+
+# Runs "$@" as step NAME with its output in /root/logs/NAME.log; records the result and time.
+step() {
+    local name=$1 start status=0
+    shift
+    echo "== $name"
+    start=$(date +%s)
+    "$@" >"/root/logs/$name.log" 2>&1 || status=$?
+    local took=$(($(date +%s) - start))
+    if [ "$status" -eq 0 ]; then
+        printf '%-16s passed  %4d s\n' "$name" "$took" >>/root/logs/summary
+    else
+        printf '%-16s FAILED  %4d s\n' "$name" "$took" >>/root/logs/summary
+        grep -A 40 'tests FAILED' "/root/logs/$name.log" || tail -n 40 "/root/logs/$name.log"
+    fi
+}
+
+inside() {
+    cd "$clone"
+    step make-test make test
+    step make-run xvfb-run -a -s "$x_screen" bash tools/fresh-root.sh --clock-stays-up
+    step make-package make package
+    step apt-install install_package
+    step package-test installed_package_test
+}
+
+case ${1:-} in
+--inside)
+    inside
+    exit 0
+    ;;
+--clock-stays-up)
+    clock_stays_up
+    exit
+    ;;
+esac
+
+# ---- outside: make the root, run the steps in it, remove it ------------------------------------
+
+release=${1:-}
+if [ $# -ne 1 ] || ! [[ $release =~ ^[a-z]+$ ]]; then
+    echo "usage: $0 RELEASE   (a Debian release name, e.g. bookworm or trixie)" >&2
+    exit 2
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    echo "$0 makes a root with debootstrap and mounts in it: run it as root" >&2
+    exit 1
+fi
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+head=$(git -C "$source_dir" rev-parse HEAD)
+if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
+    echo "Note: uncommitted changes are not tried; the root gets commit $head"
+fi
+if ! command -v debootstrap >/dev/null; then
+    echo "Installing debootstrap"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null
+fi
+
+work=$(mktemp -d /var/tmp/chronwick-fresh-root.XXXXXX)
+root="$work/root"
+mounts=()
+child=""
+
+# Processes whose root is ours are ours: end them, so that every mount can go.
+end_processes_in_root() {
+    local proc pid
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/root" 2>/dev/null)" = "$root" ] || continue
+        pid=${proc#/proc/}
+        kill -KILL "$pid" 2>/dev/null || true
+    done
+}
+
+mounted_below_root() {
+    awk -v root="$root" '$2 == root || index($2, root "/") == 1 {print $2}' /proc/self/mounts
+}
+
+cleanup() {
+    local status=$?
+    trap - EXIT INT TERM HUP
+    [ -z "$child" ] || kill "$child" 2>/dev/null || true
+    end_processes_in_root
+    sleep 0.5
+    local i
+    for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
+        umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" || true
+    done
+    # Never delete through a mount: a bound /dev or package cache would go with the root.
+    if [ -n "$(mounted_below_root)" ]; then
+        echo "Still mounted, $work is left in place: $(mounted_below_root | tr '\n' ' ')" >&2
+        exit 1
+    fi
+    rm -rf --one-file-system "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+# Runs "$@" in the background and waits, so that a signal reaches the trap at once.
+run_waiting() {
+    "$@" &
+    child=$!
+    local status=0
+    wait "$child" || status=$?
+    child=""
+    return "$status"
+}
+
+do_mount() {
+    local target=$1
+    shift
+    mkdir -p "$target"
+    mount "$@" "$target"
+    mounts+=("$target")
+}
+
+started=$(date +%s)
+mkdir -p "$cache/$release-debs/partial"
+base="$cache/$release.tar"
+if [ -z "$(find "$base" -mtime -7 2>/dev/null)" ]; then
+    echo "== making the $release base root (debootstrap, kept in $base)"
+    # The release's own default mirror; only git and make beyond the minimal base.
+    run_waiting debootstrap --variant=minbase --include=git,make "$release" "$work/base" \
+        >"$work/debootstrap.log" 2>&1 || {
+        tail -n 20 "$work/debootstrap.log" >&2
+        echo "debootstrap $release failed" >&2
+        exit 1
+    }
+    tar -C "$work/base" -cf "$base.new" .
+    mv "$base.new" "$base"
+    rm -rf --one-file-system "$work/base"
+fi
+mkdir "$root"
+tar -C "$root" -xf "$base"
+prepared=$(date +%s)
+
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+# No services start inside the root.
+printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+chmod +x "$root/usr/sbin/policy-rc.d"
+do_mount "$root/proc" -t proc proc
+do_mount "$root/sys" -t sysfs sysfs
+do_mount "$root/dev" --bind /dev
+do_mount "$root/dev/pts" --bind /dev/pts
+do_mount "$root/dev/shm" -t tmpfs tmpfs
+do_mount "$root/var/cache/apt/archives" --bind "$cache/$release-debs"
+
+git clone -q --no-checkout "$source_dir" "$root$clone"
+git -C "$root$clone" checkout -q --detach "$head"
+mkdir -p "$root/root/logs"
+
+# in_root [--no-network] COMMAND...: runs COMMAND in the clone as root, with a clean environment.
+in_root() {
+    local network=()
+    if [ "$1" = --no-network ]; then
+        network=(unshare --net)
+        shift
+    fi
+    run_waiting "${network[@]}" chroot "$root" env -i HOME=/root TERM=dumb \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        bash -c "cd $clone && $*"
+}
+echo "== $release root ready ($((prepared - started)) s); commit $head"
+
+# Set-up needs the network; everything after it runs in a network namespace of its own, so that
+# the X servers in the root cannot meet those of the machine (X's abstract sockets are per
+# network namespace) and nothing there downloads.
+setup_start=$(date +%s)
+setup_status=passed
+in_root tools/setup-debian.sh >"$work/setup.log" 2>&1 || {
+    setup_status=FAILED
+    tail -n 30 "$work/setup.log"
+}
+setup_end=$(date +%s)
+if [ $setup_status = passed ]; then
+    in_root --no-network bash tools/fresh-root.sh --inside || true
+fi
+
+echo
+echo "Debian $release ($(cat "$root/etc/debian_version")), fresh root, commit ${head:0:12}:"
+printf '%-16s %s  %4d s\n' base-root ready $((prepared - started))
+printf '%-16s %s  %4d s\n' set-up "$setup_status" $((setup_end - setup_start))
+[ ! -f "$root/root/logs/summary" ] || cat "$root/root/logs/summary"
+echo "total: $(($(date +%s) - started)) s"
+if [ $setup_status != passed ] || grep -q FAILED "$root/root/logs/summary"; then
+    rm -rf "/var/tmp/chronwick-fresh-root-$release-logs"
+    cp -r "$root/root/logs" "/var/tmp/chronwick-fresh-root-$release-logs"
+    cp "$work/setup.log" "/var/tmp/chronwick-fresh-root-$release-logs/"
+    echo "Logs of the steps: /var/tmp/chronwick-fresh-root-$release-logs/"
+    exit 1
+fi
