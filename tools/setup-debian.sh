@@ -12,10 +12,10 @@ packages=(
     clang valgrind
     desktop-file-utils appstream dpkg-dev file man-db fontconfig
 )
-# The font packages the runtime Fonts/ folder is copied from.
-while read -r _file package _rest; do
+# The font packages of the faces the clock opens.
+while IFS='|' read -r _file _family _style package _licence; do
     packages+=("$package")
-done < <(grep -v -E '^\s*(#|$)' "$here/assets/fonts.manifest")
+done < <(sh "$here/tools/find_fonts.sh" list "$here/assets/fonts.manifest")
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The launcher of an install made by `cmake --install`, with a stand-in clock that reports where
-# it was started: the per-user folder and its links, XDG_CONFIG_HOME, stale links, the user's own
-# folders, starting through a link, arguments and a missing display.
+# it was started: the per-user folder and its links, fonts found by face, XDG_CONFIG_HOME, stale
+# links, the user's own files and folders, starting through a link, arguments and a missing
+# display.
 # usage: launcher_test.sh BUILD_DIR BINDIR CLOCK_DIR DATA_DIR (the last three under the prefix)
 set -euo pipefail
 
@@ -23,17 +24,22 @@ cmake --install "$build" --component chronwick --prefix "$prefix" >"$prefix/inst
     echo "FAIL: cmake --install failed" >&2
     exit 1
 }
-# Outside /usr the font links are absolute and lead to the font packages' files.
-for name in tomnr.ttf KLINGON.ttf; do
-    [ -s "$data/Fonts/$name" ] || fail "the installed Fonts/$name does not lead to a font file"
-done
 [ -f "$data/graphics/circle.gif" ] || fail "the pictures are not installed"
+[ -f "$data/fonts.manifest" ] || fail "the font manifest is not installed"
 
 cat >"$clock" <<'EOF'
 #!/bin/sh
 echo "cwd=$(pwd -P) args=$#"
-echo "Fonts=$(readlink Fonts)"
 echo "graphics=$(readlink graphics)"
+for font in Fonts/*; do
+    if [ -L "$font" ] && [ -s "$font" ]; then
+        echo "$font: link to a font file"
+    elif [ -f "$font" ]; then
+        echo "$font: $(cat "$font")"
+    else
+        echo "$font: broken"
+    fi
+done
 EOF
 chmod +x "$clock"
 
@@ -57,33 +63,59 @@ home="$prefix/home"
 mkdir -p "$home"
 run default HOME="$home" "$launcher"
 expect default "cwd=$home/.config/chronwick args=0"
-expect default "Fonts=$data/Fonts"
 expect default "graphics=$data/graphics"
+for name in tomnr.ttf KLS_____.ttf KLB_____.ttf bboron.ttf geodesic.ttf levity.ttf KLINGON.ttf; do
+    expect default "Fonts/$name: link to a font file"
+done
 expect default "status=0"
 
 run xdg HOME="$home" XDG_CONFIG_HOME="$prefix/xdg" "$launcher"
 expect xdg "cwd=$prefix/xdg/chronwick args=0"
-expect xdg "Fonts=$data/Fonts"
+expect xdg "Fonts/tomnr.ttf: link to a font file"
 
 run relative_xdg HOME="$home" XDG_CONFIG_HOME=relative/config "$launcher"
 expect relative_xdg "cwd=$home/.config/chronwick args=0"
 
-# A link from an older install is renewed; a real folder of the user's is kept as it is.
+# A Fonts link of an older install gives way to a folder of links; a real folder of the user's
+# is kept as it is.
 folder="$prefix/own/chronwick"
 mkdir -p "$folder/graphics"
 touch "$folder/graphics/mine.gif"
 ln -s /nonexistent/Fonts "$folder/Fonts"
 run stale HOME="$home" XDG_CONFIG_HOME="$prefix/own" "$launcher"
-expect stale "Fonts=$data/Fonts"
+expect stale "Fonts/tomnr.ttf: link to a font file"
 expect stale "graphics="
 if [ -L "$folder/graphics" ] || [ ! -f "$folder/graphics/mine.gif" ]; then
     fail "the user's own graphics folder was replaced"
 fi
 
+# A font file that moved leaves a link to nothing: the next start links the face's new place. A
+# real file the user put under a font's name is theirs and stays.
+ln -s -f /nonexistent/Gamaliel.ttf "$folder/Fonts/KLINGON.ttf"
+rm "$folder/Fonts/levity.ttf"
+echo mine >"$folder/Fonts/levity.ttf"
+run moved HOME="$home" XDG_CONFIG_HOME="$prefix/own" "$launcher"
+expect moved "Fonts/KLINGON.ttf: link to a font file"
+expect moved "Fonts/levity.ttf: mine"
+
+# A face that fontconfig has only a substitute for: one line that names its package, no link.
+printf 'tomnr.ttf | No Such Face | Regular | fonts-no-such-face | OFL-1.1\n' >"$prefix/missing.manifest"
+mkdir "$prefix/missing"
+ln -s /nonexistent/tomnr.ttf "$prefix/missing/tomnr.ttf"
+status=0
+"$prefix/$3/find-fonts" link "$prefix/missing.manifest" "$prefix/missing" >"$out/missing" 2>&1 ||
+    status=$?
+[ "$status" -eq 1 ] || fail "find-fonts exited with $status for a missing face"
+if [ "$(wc -l <"$out/missing")" -ne 1 ] ||
+    ! grep -q 'install the Debian package fonts-no-such-face$' "$out/missing"; then
+    fail "a missing face is not reported in one line naming its package: $(cat "$out/missing")"
+fi
+[ ! -L "$prefix/missing/tomnr.ttf" ] || fail "the link for a missing face was left"
+
 mkdir -p "$prefix/elsewhere"
 ln -s "$launcher" "$prefix/elsewhere/chronwick"
 run through_link HOME="$home" "$prefix/elsewhere/chronwick"
-expect through_link "Fonts=$data/Fonts"
+expect through_link "graphics=$data/graphics"
 
 run arguments HOME="$home" "$launcher" --geometry 100x100
 expect arguments "status=2"

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the .deb, unpacks it into a scratch root and checks what a user gets: the files and
 # dependencies, a menu entry, AppStream data and man page that pass their validators, and a clock
-# that starts from the menu entry's command under Xvfb and saves its settings in a fresh user's
-# own folder.
-# usage: package_test.sh BUILD_DIR APP_ID
+# that starts from the menu entry's command under Xvfb with a fresh user's own folder whose font
+# links all lead to this system's font files, opens every font and saves its settings there.
+# With --installed it checks the package installed on this system (by apt) instead.
+# usage: package_test.sh BUILD_DIR APP_ID [--installed]
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
 app_id=$2
+installed=""
+[ "${3:-}" != --installed ] || installed=yes
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/chronwick-package.XXXXXX)
 pids=()
@@ -27,23 +30,34 @@ fail() {
 }
 
 # The font names and packages of the manifest: "name package" per line.
-fonts=$(grep -v -E '^\s*(#|$)' "$source_dir/assets/fonts.manifest" | awk '{print $1, $2}')
+fonts=$(sh "$source_dir/tools/find_fonts.sh" list "$source_dir/assets/fonts.manifest" |
+    awk -F '|' '{print $1, $4}')
 
-echo "== building the package"
-if ! (cd "$build" && timeout 240 cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1); then
-    cat "$work/cpack.log" >&2
-    fail "cpack could not build the package"
+if [ -n "$installed" ]; then
+    echo "== the installed package"
+    root=""
+    version=$(dpkg-query -W -f '${Version}' chronwick)
+    depends=$(dpkg-query -W -f '${Depends}' chronwick)
+else
+    echo "== building the package"
+    if ! (cd "$build" && timeout 240 cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1); then
+        cat "$work/cpack.log" >&2
+        fail "cpack could not build the package"
+    fi
+    debs=("$work"/out/chronwick_*.deb)
+    if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+        fail "expected one chronwick_*.deb, got: ${debs[*]}"
+    fi
+    deb=${debs[0]}
+    root="$work/root"
+    version=$(dpkg-deb -f "$deb" Version)
+    depends=$(dpkg-deb -f "$deb" Depends)
 fi
-debs=("$work"/out/chronwick_*.deb)
-if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-    fail "expected one chronwick_*.deb, got: ${debs[*]}"
-fi
-deb=${debs[0]}
 
 echo "== dependencies"
-depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-needed=(libsdl1.2debian libsdl-image1.2 libsdl-ttf2.0-0)
+# fontconfig: the launcher finds the fonts by face.
+needed=(libsdl1.2debian libsdl-image1.2 libsdl-ttf2.0-0 fontconfig)
 while read -r _name package; do
     needed+=("$package")
 done <<<"$fonts"
@@ -61,30 +75,24 @@ echo "== contents"
     echo ./usr/share/man/man6/chronwick.6.gz
     echo ./usr/share/doc/chronwick/copyright
     echo ./usr/share/doc/chronwick/changelog.gz
-    while read -r name _package; do
-        echo "./usr/share/chronwick/Fonts/$name"
-    done <<<"$fonts"
+    echo ./usr/libexec/chronwick/find-fonts
+    echo ./usr/share/chronwick/fonts.manifest
     for picture in {0..9} {20..29} {40..49} circle circle2 circle4; do
         echo "./usr/share/chronwick/graphics/$picture.gif"
     done
 } | sort >"$work/expected"
-dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$work/actual"
+if [ -n "$installed" ]; then
+    dpkg -L chronwick | while read -r path; do
+        [ -d "$path" ] || echo ".$path"
+    done | sort >"$work/actual"
+else
+    dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$work/actual"
+    dpkg -x "$deb" "$root"
+fi
 diff -u "$work/expected" "$work/actual" || fail "the package holds other files than expected"
-
-root="$work/root"
-dpkg -x "$deb" "$root"
-# The font packages the package depends on are installed on this machine; in the scratch root
-# they stand where apt would have put them.
-ln -s /usr/share/fonts "$root/usr/share/fonts"
-for link in "$root"/usr/share/chronwick/Fonts/*; do
-    target=$(readlink "$link")
-    [ "${target#/}" = "$target" ] || fail "$link -> $target is absolute; Debian wants relative"
-    [ -s "$link" ] || fail "$link -> $target does not lead to a font file"
-done
 grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/chronwick.svg" ||
     fail "the icon is no SVG picture"
 zcat "$root/usr/share/doc/chronwick/changelog.gz" >"$work/changelog"
-version=$(dpkg-deb -f "$deb" Version)
 [ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
     fail "packaging/changelog has no entry for version $version at the top"
 
@@ -159,10 +167,14 @@ done
     fail "no Chronwick window appeared"
 }
 folder="$home/.config/chronwick"
-[ "$(readlink "$folder/Fonts")" = "$root/usr/share/chronwick/Fonts" ] ||
-    fail "$folder/Fonts does not link to the installed fonts"
 [ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
     fail "$folder/graphics does not link to the installed pictures"
+while read -r name package; do
+    [ -L "$folder/Fonts/$name" ] && [ -s "$folder/Fonts/$name" ] ||
+        fail "$folder/Fonts/$name does not link to a font file of $package"
+done <<<"$fonts"
+dangling=$(find "$folder" "$root/usr/share/chronwick" -xtype l)
+[ -z "$dangling" ] || fail "dangling links: $dangling"
 
 timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the clock window"
 xdotool key c
