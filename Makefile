@@ -5,7 +5,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build run test bench screenshot test-sanitize fuzz package clean
+.PHONY: all setup build run test bench screenshot test-sanitize fuzz package fresh-root clean
 
 all: build
 
@@ -45,6 +45,11 @@ fuzz: setup
 # The Debian package, in build/.
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+# The README's commands and the package in a fresh minimal root of a Debian release (as root):
+# make fresh-root RELEASE=trixie (the default) or RELEASE=bookworm.
+fresh-root:
+	@tools/fresh-root.sh $(or $(RELEASE),trixie)
 
 clean:
 	rm -rf $(BUILD)

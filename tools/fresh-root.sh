@@ -22,11 +22,15 @@ readonly x_screen='-screen 0 1280x1024x24 -noreset'
 # The clock must still be up after 20 s of `make run`; then Esc ends it and make with it.
 clock_stays_up() {
     make run >/root/logs/run.out 2>&1 &
-    local run=$! window=""
-    sleep 20
+    local run=$! window="" second
+    for second in $(seq 20); do
+        kill -0 "$run" 2>/dev/null || break
+        sleep 1
+    done
     window=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
     if [ -z "$window" ] || ! kill -0 "$run" 2>/dev/null; then
-        echo "the clock's window is not up after 20 s of make run"
+        echo "the clock's window is not up after 20 s of make run (ended after $second s)"
+        tail -n 20 /root/logs/run.out
         kill "$run" 2>/dev/null || true
         return 1
     fi
