@@ -113,7 +113,9 @@ appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.log" 2>&
     cat "$work/appstream.log" >&2
     fail "appstreamcli validate fails"
 }
-if grep -E '^[EWIP]: ' "$work/appstream.log"; then
+# AppStream 1.0 (Debian 13) asks for <developer>, which 0.16 (Debian 12) does not know yet and
+# notes as an unknown tag; any other finding fails.
+if grep -E '^[EWIP]: ' "$work/appstream.log" | grep -v -E '^I: [^ ]+: unknown-tag developer$'; then
     fail "appstreamcli validate reports findings"
 fi
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
