@@ -172,8 +172,9 @@ folder="$home/.config/chronwick"
 [ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
     fail "$folder/graphics does not link to the installed pictures"
 while read -r name package; do
-    [ -L "$folder/Fonts/$name" ] && [ -s "$folder/Fonts/$name" ] ||
+    if [ ! -L "$folder/Fonts/$name" ] || [ ! -s "$folder/Fonts/$name" ]; then
         fail "$folder/Fonts/$name does not link to a font file of $package"
+    fi
 done <<<"$fonts"
 dangling=$(find "$folder" "$root/usr/share/chronwick" -xtype l)
 [ -z "$dangling" ] || fail "dangling links: $dangling"
