@@ -38,11 +38,16 @@ list_entries() {
 # instead. fontconfig always answers with some font; only the same family (any of its names)
 # with the same style as its own first style name is that face.
 face_file() {
-    pattern=$(printf '%s' "$1" | sed 's/[\\:,-]/\\&/g'):style=$2
-    answer=$(fc-match -f '%{family}\n%{style[0]}\n%{file}\n' "$pattern") || return 1
-    families=$(printf '%s\n' "$answer" | sed -n 1p)
-    found_style=$(printf '%s\n' "$answer" | sed -n 2p)
-    found_file=$(printf '%s\n' "$answer" | sed -n 3p)
+    # fontconfig's pattern syntax gives these characters a meaning of their own.
+    case $1 in
+    *[\\:,-]*) pattern=$(printf '%s' "$1" | sed 's/[\\:,-]/\\&/g') ;;
+    *) pattern=$1 ;;
+    esac
+    answer=$(fc-match -f '%{family}|%{style[0]}|%{file}' "$pattern:style=$2") || return 1
+    families=${answer%%|*}
+    answer=${answer#*|}
+    found_style=${answer%%|*}
+    found_file=${answer#*|}
     case ",$families," in
     *",$1,"*)
         if [ "$found_style" = "$2" ] && [ -f "$found_file" ]; then
