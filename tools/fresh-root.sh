@@ -191,6 +191,8 @@ if [ -z "$(find "$base" -mtime -7 2>/dev/null)" ]; then
         echo "debootstrap $release failed" >&2
         exit 1
     }
+    # The packages debootstrap fetched are installed: no need to keep them in the tarball.
+    rm -f "$work/base"/var/cache/apt/archives/*.deb
     tar -C "$work/base" -cf "$base.new" .
     mv "$base.new" "$base"
     rm -rf --one-file-system "$work/base"
