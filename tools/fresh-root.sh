@@ -10,7 +10,11 @@
 # The release's base root is kept as a tarball in /var/cache/chronwick-fresh-root/ (made anew
 # when a week old), and so are the .deb files apt downloads, so that a second run downloads
 # little. Everything else it makes (the root, its mounts, its processes) is removed at the end,
-# also when interrupted.
+# also when interrupted; only a failed run leaves its logs, in
+# /var/tmp/chronwick-fresh-root-RELEASE-logs/.
+
+# Steps and traps call most functions by name.
+# shellcheck disable=SC2317
 set -euo pipefail
 
 readonly cache=/var/cache/chronwick-fresh-root
@@ -88,42 +92,7 @@ inside() {
     step package-test installed_package_test
 }
 
-case ${1:-} in
---inside)
-    inside
-    exit 0
-    ;;
---clock-stays-up)
-    clock_stays_up
-    exit
-    ;;
-esac
-
 # ---- outside: make the root, run the steps in it, remove it ------------------------------------
-
-release=${1:-}
-if [ $# -ne 1 ] || ! [[ $release =~ ^[a-z]+$ ]]; then
-    echo "usage: $0 RELEASE   (a Debian release name, e.g. bookworm or trixie)" >&2
-    exit 2
-fi
-if [ "$(id -u)" -ne 0 ]; then
-    echo "$0 makes a root with debootstrap and mounts in it: run it as root" >&2
-    exit 1
-fi
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-head=$(git -C "$source_dir" rev-parse HEAD)
-if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
-    echo "Note: uncommitted changes are not tried; the root gets commit $head"
-fi
-if ! command -v debootstrap >/dev/null; then
-    echo "Installing debootstrap"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null
-fi
-
-work=$(mktemp -d /var/tmp/chronwick-fresh-root.XXXXXX)
-root="$work/root"
-mounts=()
-child=""
 
 # Processes whose root is ours are ours: end them, so that every mount can go.
 end_processes_in_root() {
@@ -157,9 +126,6 @@ cleanup() {
     rm -rf --one-file-system "$work"
     exit "$status"
 }
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM HUP
 
 # Runs "$@" in the background and waits, so that a signal reaches the trap at once.
 run_waiting() {
@@ -179,43 +145,6 @@ do_mount() {
     mounts+=("$target")
 }
 
-started=$(date +%s)
-mkdir -p "$cache/$release-debs/partial"
-base="$cache/$release.tar"
-if [ -z "$(find "$base" -mtime -7 2>/dev/null)" ]; then
-    echo "== making the $release base root (debootstrap, kept in $base)"
-    # The release's own default mirror; only git and make beyond the minimal base.
-    run_waiting debootstrap --variant=minbase --include=git,make "$release" "$work/base" \
-        >"$work/debootstrap.log" 2>&1 || {
-        tail -n 20 "$work/debootstrap.log" >&2
-        echo "debootstrap $release failed" >&2
-        exit 1
-    }
-    # The packages debootstrap fetched are installed: no need to keep them in the tarball.
-    rm -f "$work/base"/var/cache/apt/archives/*.deb
-    tar -C "$work/base" -cf "$base.new" .
-    mv "$base.new" "$base"
-    rm -rf --one-file-system "$work/base"
-fi
-mkdir "$root"
-tar -C "$root" -xf "$base"
-prepared=$(date +%s)
-
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-# No services start inside the root.
-printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
-chmod +x "$root/usr/sbin/policy-rc.d"
-do_mount "$root/proc" -t proc proc
-do_mount "$root/sys" -t sysfs sysfs
-do_mount "$root/dev" --bind /dev
-do_mount "$root/dev/pts" --bind /dev/pts
-do_mount "$root/dev/shm" -t tmpfs tmpfs
-do_mount "$root/var/cache/apt/archives" --bind "$cache/$release-debs"
-
-git clone -q --no-checkout "$source_dir" "$root$clone"
-git -C "$root$clone" checkout -q --detach "$head"
-mkdir -p "$root/root/logs"
-
 # in_root [--no-network] COMMAND...: runs COMMAND in the clone as root, with a clean environment.
 in_root() {
     local network=()
@@ -227,32 +156,110 @@ in_root() {
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         bash -c "cd $clone && $*"
 }
-echo "== $release root ready ($((prepared - started)) s); commit $head"
 
-# Set-up needs the network; everything after it runs in a network namespace of its own, so that
-# the X servers in the root cannot meet those of the machine (X's abstract sockets are per
-# network namespace) and nothing there downloads.
-setup_start=$(date +%s)
-setup_status=passed
-in_root tools/setup-debian.sh >"$work/setup.log" 2>&1 || {
-    setup_status=FAILED
-    tail -n 30 "$work/setup.log"
+outside() {
+    release=${1:-}
+    if [ $# -ne 1 ] || ! [[ $release =~ ^[a-z]+$ ]]; then
+        echo "usage: $0 RELEASE   (a Debian release name, e.g. bookworm or trixie)" >&2
+        exit 2
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "$0 makes a root with debootstrap and mounts in it: run it as root" >&2
+        exit 1
+    fi
+    source_dir=$(cd "$(dirname "$0")/.." && pwd)
+    head=$(git -C "$source_dir" rev-parse HEAD)
+    if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
+        echo "Note: uncommitted changes are not tried; the root gets commit $head"
+    fi
+    if ! command -v debootstrap >/dev/null; then
+        echo "Installing debootstrap"
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null
+    fi
+
+    work=$(mktemp -d /var/tmp/chronwick-fresh-root.XXXXXX)
+    root="$work/root"
+    mounts=()
+    child=""
+    trap cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM HUP
+
+    started=$(date +%s)
+    mkdir -p "$cache/$release-debs/partial"
+    base="$cache/$release.tar"
+    if [ -z "$(find "$base" -mtime -7 2>/dev/null)" ]; then
+        echo "== making the $release base root (debootstrap, kept in $base)"
+        # The release's own default mirror; only git and make beyond the minimal base.
+        run_waiting debootstrap --variant=minbase --include=git,make "$release" "$work/base" \
+            >"$work/debootstrap.log" 2>&1 || {
+            tail -n 20 "$work/debootstrap.log" >&2
+            echo "debootstrap $release failed" >&2
+            exit 1
+        }
+        # The packages debootstrap fetched are installed: no need to keep them in the tarball.
+        rm -f "$work/base"/var/cache/apt/archives/*.deb
+        tar -C "$work/base" -cf "$base.new" .
+        mv "$base.new" "$base"
+        rm -rf --one-file-system "$work/base"
+    fi
+    mkdir "$root"
+    tar -C "$root" -xf "$base"
+    prepared=$(date +%s)
+
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # No services start inside the root.
+    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+    chmod +x "$root/usr/sbin/policy-rc.d"
+    do_mount "$root/proc" -t proc proc
+    do_mount "$root/sys" -t sysfs sysfs
+    do_mount "$root/dev" --bind /dev
+    do_mount "$root/dev/pts" --bind /dev/pts
+    do_mount "$root/dev/shm" -t tmpfs tmpfs
+    do_mount "$root/var/cache/apt/archives" --bind "$cache/$release-debs"
+
+    git clone -q --no-checkout "$source_dir" "$root$clone"
+    git -C "$root$clone" checkout -q --detach "$head"
+    mkdir -p "$root/root/logs"
+
+    echo "== $release root ready ($((prepared - started)) s); commit $head"
+
+    # Set-up needs the network; everything after it runs in a network namespace of its own, so that
+    # the X servers in the root cannot meet those of the machine (X's abstract sockets are per
+    # network namespace) and nothing there downloads.
+    setup_start=$(date +%s)
+    setup_status=passed
+    in_root tools/setup-debian.sh >"$work/setup.log" 2>&1 || {
+        setup_status=FAILED
+        tail -n 30 "$work/setup.log"
+    }
+    setup_end=$(date +%s)
+    if [ $setup_status = passed ]; then
+        in_root --no-network bash tools/fresh-root.sh --inside || true
+    fi
+
+    echo
+    echo "Debian $release ($(cat "$root/etc/debian_version")), fresh root, commit ${head:0:12}:"
+    printf '%-16s %s  %4d s\n' base-root ready $((prepared - started))
+    printf '%-16s %s  %4d s\n' set-up "$setup_status" $((setup_end - setup_start))
+    [ ! -f "$root/root/logs/summary" ] || cat "$root/root/logs/summary"
+    echo "total: $(($(date +%s) - started)) s"
+    # Every step must have passed, also none cut short.
+    local steps_passed
+    steps_passed=$(grep -c ' passed ' "$root/root/logs/summary" 2>/dev/null) || true
+    if [ $setup_status != passed ] || [ "${steps_passed:-0}" -ne 5 ]; then
+        rm -rf "/var/tmp/chronwick-fresh-root-$release-logs"
+        cp -r "$root/root/logs" "/var/tmp/chronwick-fresh-root-$release-logs"
+        cp "$work/setup.log" "/var/tmp/chronwick-fresh-root-$release-logs/" 2>/dev/null || true
+        echo "Logs of the steps: /var/tmp/chronwick-fresh-root-$release-logs/"
+        exit 1
+    fi
 }
-setup_end=$(date +%s)
-if [ $setup_status = passed ]; then
-    in_root --no-network bash tools/fresh-root.sh --inside || true
-fi
 
-echo
-echo "Debian $release ($(cat "$root/etc/debian_version")), fresh root, commit ${head:0:12}:"
-printf '%-16s %s  %4d s\n' base-root ready $((prepared - started))
-printf '%-16s %s  %4d s\n' set-up "$setup_status" $((setup_end - setup_start))
-[ ! -f "$root/root/logs/summary" ] || cat "$root/root/logs/summary"
-echo "total: $(($(date +%s) - started)) s"
-if [ $setup_status != passed ] || grep -q FAILED "$root/root/logs/summary"; then
-    rm -rf "/var/tmp/chronwick-fresh-root-$release-logs"
-    cp -r "$root/root/logs" "/var/tmp/chronwick-fresh-root-$release-logs"
-    cp "$work/setup.log" "/var/tmp/chronwick-fresh-root-$release-logs/"
-    echo "Logs of the steps: /var/tmp/chronwick-fresh-root-$release-logs/"
-    exit 1
-fi
+# The whole script is read before anything runs, so that editing it meanwhile cannot upset a run.
+case ${1:-} in
+--inside) inside ;;
+--clock-stays-up) clock_stays_up ;;
+*) outside "$@" ;;
+esac
+exit
