@@ -15,6 +15,8 @@ if [ $# -ne 1 ]; then
     echo "usage: bench/process.sh BUILD_DIR" >&2
     exit 2
 fi
+# The private X servers, and the cleanup of every program started under them.
+source "$(dirname "$0")/../tools/x_session.sh"
 build=$(cd "$1" && pwd)
 seconds=${PROCESS_SECONDS:-20}
 launches=${FIRST_FRAME_LAUNCHES:-3}
@@ -33,30 +35,13 @@ for program in "$clock" "$reference" "$probe"; do
         exit 1
     fi
 done
-for tool in Xvfb xdpyinfo; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "process.sh: $tool is missing: run tools/setup-debian.sh" >&2
-        exit 1
-    fi
-done
 if [ ! -d "$runtime/Fonts" ] || [ ! -d "$runtime/graphics" ]; then
     echo "process.sh: $runtime has no Fonts/ or graphics/: build first (make bench)" >&2
     exit 1
 fi
 
 work=$(mktemp -d /tmp/chronwick-process.XXXXXX)
-started=()
-cleanup() {
-    local pid
-    for pid in "${started[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${started[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_started; rm -rf "$work"' EXIT
 
 ticks_per_second=$(getconf CLK_TCK)
 
@@ -82,33 +67,6 @@ peak_kb() {
 # Percent of one core: ticks used over nanoseconds passed.
 cpu_percent() {
     awk -v t="$1" -v ns="$2" -v hz="$ticks_per_second" 'BEGIN { printf "%.3f", 100 * t / hz / (ns / 1e9) }'
-}
-
-# Starts an Xvfb on a free display number; sets xvfb_display and xvfb_pid.
-start_xvfb() {
-    local n
-    for _ in 1 2 3 4 5; do
-        n=$((90 + RANDOM % 400))
-        if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
-            continue
-        fi
-        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb-$n.log" 2>&1 &
-        xvfb_pid=$!
-        started+=("$xvfb_pid")
-        for _ in $(seq 100); do
-            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                xvfb_display=":$n"
-                return 0
-            fi
-            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-                break # lost the number to another server: try another
-            fi
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-    done
-    echo "process.sh: could not start Xvfb (see $work/xvfb-*.log)" >&2
-    exit 1
 }
 
 # A fresh working folder as the clock expects it, with the default settings saved in it.
@@ -151,7 +109,7 @@ probe_launch() {
     (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "${options[@]}" \
         --output "$folder/output.log" "$program") >"$report" 2>&1 &
     local probe_pid=$!
-    started+=("$probe_pid")
+    register_pid "$probe_pid"
     local pid
     pid=$(probe_value "$report" pid "$probe_pid")
     launch_window=$(probe_value "$report" window_ms "$probe_pid")
@@ -169,10 +127,10 @@ probe_launch() {
     wait "$probe_pid" 2>/dev/null || true
 }
 
-start_xvfb
+start_xvfb >&2
 clock_display=$xvfb_display
 clock_xvfb=$xvfb_pid
-start_xvfb
+start_xvfb >&2
 reference_display=$xvfb_display
 reference_xvfb=$xvfb_pid
 
@@ -211,11 +169,11 @@ start=$(now_ns)
 (cd "$work/reference" && exec env DISPLAY="$reference_display" SDL_VIDEODRIVER=x11 "$reference") \
     >"$work/reference/output.log" 2>&1 &
 reference_pid=$!
-started+=("$reference_pid")
+register_pid "$reference_pid"
 (cd "$work/clock" && exec env DISPLAY="$clock_display" SDL_VIDEODRIVER=x11 "$clock") \
     >"$work/clock/output.log" 2>&1 &
 clock_pid=$!
-started+=("$clock_pid")
+register_pid "$clock_pid"
 
 sleep "$steady_from"
 steady_start=$(now_ns)

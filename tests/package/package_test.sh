@@ -6,20 +6,13 @@
 # usage: package_test.sh BUILD_DIR APP_ID
 set -euo pipefail
 
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+# The private X server, and the cleanup of the clock with whatever the launcher started.
+source "$source_dir/tools/x_session.sh"
 build=$(cd "$1" && pwd)
 app_id=$2
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/chronwick-package.XXXXXX)
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_started; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -124,17 +117,7 @@ for text in 'KEYS' 'config.cwk' 'fopen failed on config' 'XDG_CONFIG_HOME' 'lege
 done
 
 echo "== the clock from the menu entry's command"
-exec 5>"$work/display"
-Xvfb -displayfd 5 -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 5>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_xvfb
 
 home="$work/home"
 mkdir -p "$home"
@@ -144,7 +127,7 @@ mkdir -p "$home"
 env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
     SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy $exec_line >"$work/clock.out" 2>"$work/clock.err" &
 clock=$!
-pids+=("$clock")
+register_pid "$clock"
 
 window=""
 for _ in $(seq 100); do
@@ -181,6 +164,7 @@ done
 kill -0 "$clock" 2>/dev/null && fail "Esc did not close the clock"
 status=0
 wait "$clock" || status=$?
+forget_pid "$clock"
 [ "$status" -eq 0 ] || fail "the clock exited with $status"
 
 grep -q -x 'Key pressed 54 ' "$work/clock.out" || fail "the clock did not report the C key"
