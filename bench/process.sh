@@ -16,6 +16,7 @@ if [ $# -ne 1 ]; then
     exit 2
 fi
 # The private X servers, and the cleanup of every program started under them.
+# shellcheck source=tools/x_session.sh
 source "$(dirname "$0")/../tools/x_session.sh"
 build=$(cd "$1" && pwd)
 seconds=${PROCESS_SECONDS:-20}

@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034
 # The one way to run the clock in a real window for tests, benchmarks and tools (sourced, not
 # run). It starts private Xvfb servers, runs the clock in a private folder on them, and remembers
 # every process it or its caller starts. On exit (and on TERM or INT) it stops only those, with

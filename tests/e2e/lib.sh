@@ -7,6 +7,7 @@
 set -euo pipefail
 
 # The private X server and the cleanup of every process a scenario starts.
+# shellcheck source=tools/x_session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 
 readonly clock_bin=$1 runtime_dir=$2 text_size_bin=$3 close_window_bin=$4

@@ -8,6 +8,7 @@ set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 # The private X server, and the cleanup of the clock with whatever the launcher started.
+# shellcheck source=tools/x_session.sh
 source "$source_dir/tools/x_session.sh"
 build=$(cd "$1" && pwd)
 app_id=$2
