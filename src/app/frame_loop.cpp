@@ -21,6 +21,9 @@ bool start_clock(void) {
     // Sound may be missing; the clock needs none of it, so the result is not looked at.
     SDL_Init(SDL_INIT_EVERYTHING);
     TTF_Init();
+    // Release what the clock never uses: the timer thread alone woke the process every
+    // millisecond. SDL_Delay and SDL_GetTicks need no timer subsystem.
+    SDL_QuitSubSystem(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_CDROM | SDL_INIT_JOYSTICK);
     if (!open_window()) {
         return false;
     }
