@@ -120,56 +120,74 @@ done
 echo "== the clock from the menu entry's command"
 start_xvfb
 
-home="$work/home"
-mkdir -p "$home"
-# A user's own session: nothing of this test's environment but a path to the unpacked package.
-# The Exec line is a plain command without field codes, so word splitting runs it as is.
-# shellcheck disable=SC2086
-env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
-    SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy $exec_line >"$work/clock.out" 2>"$work/clock.err" &
-clock=$!
-register_pid "$clock"
+# run_installed_clock NAME [ENV...]: starts the clock the way the menu entry does, with a fresh
+# user's folder, and checks that it finds the installed files, runs on one thread (on the compat
+# runtime only with the launcher's SDL 2 hints), saves on C and ends on Esc with status 0.
+run_installed_clock() {
+    local name=$1 home=$work/home-$1 out=$work/clock-$1.out
+    shift
+    mkdir -p "$home"
+    # A user's own session: nothing of this test's environment but a path to the unpacked
+    # package. The Exec line is a plain command without field codes, so word splitting runs it.
+    # shellcheck disable=SC2086
+    env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
+        SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@" $exec_line >"$out" 2>"$work/clock-$name.err" &
+    local clock=$!
+    register_pid "$clock"
 
-window=""
-for _ in $(seq 100); do
-    # The caption names Chronwick, or Quillmark on 19 August.
-    window=$(xdotool search --name 'Chronwick|Quillmark' 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] && break
-    kill -0 "$clock" 2>/dev/null || break
-    sleep 0.2
-done
-[ -n "$window" ] || {
-    cat "$work/clock.out" "$work/clock.err" >&2
-    fail "no Chronwick window appeared"
+    local window=""
+    for _ in $(seq 100); do
+        # The caption names Chronwick, or Quillmark on 19 August.
+        window=$(xdotool search --name 'Chronwick|Quillmark' 2>/dev/null | head -n 1) || true
+        [ -n "$window" ] && break
+        kill -0 "$clock" 2>/dev/null || break
+        sleep 0.2
+    done
+    [ -n "$window" ] || {
+        cat "$out" "$work/clock-$name.err" >&2
+        fail "$name: no Chronwick window appeared"
+    }
+    local folder="$home/.config/chronwick"
+    [ "$(readlink "$folder/Fonts")" = "$root/usr/share/chronwick/Fonts" ] ||
+        fail "$name: $folder/Fonts does not link to the installed fonts"
+    [ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
+        fail "$name: $folder/graphics does not link to the installed pictures"
+
+    timeout 10 xdotool windowfocus --sync "$window" || fail "$name: could not focus the clock window"
+    xdotool key c
+    printf '12\n1\n680\n100\n' >"$work/settings"
+    for _ in $(seq 50); do
+        cmp -s "$work/settings" "$folder/config.cwk" && break
+        sleep 0.2
+    done
+    cmp "$work/settings" "$folder/config.cwk" || fail "$name: C did not save the default settings"
+    local threads
+    threads=$(find "/proc/$clock/task" -mindepth 1 -maxdepth 1 | wc -l)
+    [ "$threads" -eq 1 ] || fail "$name: the clock runs $threads threads, expected 1"
+
+    xdotool key Escape
+    for _ in $(seq 50); do
+        kill -0 "$clock" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$clock" 2>/dev/null && fail "$name: Esc did not close the clock"
+    local status=0
+    wait "$clock" || status=$?
+    forget_pid "$clock"
+    [ "$status" -eq 0 ] || fail "$name: the clock exited with $status"
+
+    grep -q -x 'Key pressed 54 ' "$out" || fail "$name: the clock did not report the C key"
+    if grep -E '^failed (load|to render font) $' "$out"; then
+        fail "$name: the installed clock could not use its fonts"
+    fi
 }
-folder="$home/.config/chronwick"
-[ "$(readlink "$folder/Fonts")" = "$root/usr/share/chronwick/Fonts" ] ||
-    fail "$folder/Fonts does not link to the installed fonts"
-[ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
-    fail "$folder/graphics does not link to the installed pictures"
 
-timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the clock window"
-xdotool key c
-printf '12\n1\n680\n100\n' >"$work/settings"
-for _ in $(seq 50); do
-    cmp -s "$work/settings" "$folder/config.cwk" && break
-    sleep 0.2
+run_installed_clock classic
+# The compat runtime (SDL 1.2 on SDL 2), picked by its private folder, when it is installed.
+for compat in /usr/lib/*/sdl12-compat; do
+    if [ -e "$compat/libSDL-1.2.so.0" ]; then
+        echo "== the same on the compat runtime"
+        run_installed_clock compat LD_LIBRARY_PATH="$compat"
+    fi
 done
-cmp "$work/settings" "$folder/config.cwk" || fail "C did not save the default settings"
-
-xdotool key Escape
-for _ in $(seq 50); do
-    kill -0 "$clock" 2>/dev/null || break
-    sleep 0.2
-done
-kill -0 "$clock" 2>/dev/null && fail "Esc did not close the clock"
-status=0
-wait "$clock" || status=$?
-forget_pid "$clock"
-[ "$status" -eq 0 ] || fail "the clock exited with $status"
-
-grep -q -x 'Key pressed 54 ' "$work/clock.out" || fail "the clock did not report the C key"
-if grep -E '^failed (load|to render font) $' "$work/clock.out"; then
-    fail "the installed clock could not use its fonts"
-fi
 echo "package test passed"
