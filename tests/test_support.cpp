@@ -81,6 +81,13 @@ void open_dummy_window(void) {
         TTF_Init();
     }
     open_window();
+    drain_events();
+}
+
+void drain_events(void) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
 }
 
 void load_runtime_resources(void) {
