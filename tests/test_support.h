@@ -24,6 +24,11 @@ void open_dummy_window(void);
 // Takes every pending event. Opening a window may queue events of its own (the compat runtime
 // queues focus changes), and each would take the pass a test means for the event it pushes.
 void drain_events(void);
+// The code a release of the key with this PC scancode carries on the SDL runtime and video
+// driver in use (the X keycode where the clock reads X keycodes), and the line it reports.
+int runtime_key_code(int pcScancode);
+std::string key_report(int pcScancode);
+
 // Opens the fonts and pictures of the runtime folder once per test binary.
 void load_runtime_resources(void);
 
