@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <limits.h>
+#include <unistd.h>
+
 #include "app/clock_state.h"
 #include "app/key_commands.h"
+#include "settings/settings_file.h"
 #include "test_support.h"
 
 struct CommandCase {
@@ -87,26 +91,68 @@ TEST(KeyCommands, SaveLeavesTheResizeRequestAlone) {
     leave_scratch_dir();
 }
 
+// What each physical key does, from the code its release carries on either code set: the PC
+// set-1 scancode, or the X keycode (as read off an X server's keymap).
 TEST(KeyCodes, PhysicalKeysOnBothCodeSets) {
-    struct {
-        int pc;
-        KeyCommand command;
-    } const keys[] = {
-        {1, kQuit},        {16, kQuit},       {12, kSmallerSize},   {74, kSmallerSize},
-        {13, kLargerSize}, {78, kLargerSize}, {31, kToggleSeconds}, {33, kNextFamily},
-        {34, kNextLayout}, {37, kToggleView}, {46, kSaveSettings},
+    struct Effect {
+        int run, font, layout, secs, view, change;
+        bool saves;
     };
+    const Effect unchanged = {1, 13, 1, -1, 1, 0, false};
+    const struct {
+        const char* key;
+        int pc, x11;
+        Effect effect;
+    } keys[] = {
+        {"Esc", 1, 9, {0, 13, 1, -1, 1, 0, false}},
+        {"Q", 16, 24, {0, 13, 1, -1, 1, 0, false}},
+        {"minus", 12, 20, {1, 12, 1, -1, 1, 1, false}},
+        {"keypad minus", 74, 82, {1, 12, 1, -1, 1, 1, false}},
+        {"equals", 13, 21, {1, 14, 1, -1, 1, 1, false}},
+        {"keypad plus", 78, 86, {1, 14, 1, -1, 1, 1, false}},
+        {"S", 31, 39, {1, 13, 1, 1, 1, 1, false}},
+        {"F", 33, 41, {1, 19, 1, -1, 1, 1, false}},
+        {"G", 34, 42, {1, 13, 2, -1, 1, 1, false}},
+        {"K", 37, 45, {1, 13, 1, -1, -1, 1, false}},
+        {"C", 46, 54, {1, 13, 1, -1, 1, 0, true}},
+        // Keys without a command; on X11 these carry the PC codes of Q, C, minus and equals.
+        {"7", 8, 16, unchanged},
+        {"L", 38, 46, unchanged},
+        {"3", 4, 12, unchanged},
+        {"4", 5, 13, unchanged},
+        {"Tab", 15, 23, unchanged},
+    };
+    enter_scratch_dir();
     for (const auto& key : keys) {
-        EXPECT_EQ(command_for_pc_scancode(key.pc), key.command) << key.pc;
-        EXPECT_EQ(command_for_x11_keycode(key.pc + 8), key.command) << key.pc + 8;
+        for (int x11 = 0; x11 <= 1; ++x11) {
+            SCOPED_TRACE(testing::Message() << key.key << (x11 ? " on X11" : " as PC code"));
+            reset_clock_state();
+            giFont = 13;
+            unlink("config.cwk");
+            begin_capture();
+            key_command(x11 ? key.x11 : key.pc, x11);
+            end_capture();
+            const Effect& e = key.effect;
+            EXPECT_EQ(giRun, e.run);
+            EXPECT_EQ(giFont, e.font);
+            EXPECT_EQ(giGraphics, e.layout);
+            EXPECT_EQ(giSecs, e.secs);
+            EXPECT_EQ(giKlingon, e.view);
+            EXPECT_EQ(giChange, e.change);
+            EXPECT_EQ(access("config.cwk", F_OK) == 0, e.saves);
+        }
     }
-    // X keycodes that equal a command's PC code belong to other keys: 7, l, 3, 4 do nothing.
-    const int innocentX11[] = {16, 46, 12, 13, 1, 31, 0, 255};
-    for (int code : innocentX11) {
-        EXPECT_EQ(command_for_x11_keycode(code), kNoCommand) << code;
-    }
-    EXPECT_EQ(command_for_pc_scancode(9), kNoCommand);
-    EXPECT_EQ(command_for_pc_scancode(0), kNoCommand);
+    leave_scratch_dir();
+
+    // Which set arrives: classic SDL 1.2 (1.2.15) gives X keycodes on x11 only; the compat
+    // runtime (1.2.50 and up) gives them on Linux under every driver, Wayland included.
+    EXPECT_TRUE(key_codes_are_x11(15, "x11"));
+    EXPECT_FALSE(key_codes_are_x11(15, "fbcon"));
+    EXPECT_FALSE(key_codes_are_x11(15, "dummy"));
+    EXPECT_TRUE(key_codes_are_x11(50, "x11"));
+    EXPECT_TRUE(key_codes_are_x11(68, "wayland"));
+    EXPECT_TRUE(key_codes_are_x11(60, "dummy"));
+    EXPECT_FALSE(key_codes_are_x11(49, "wayland"));
 }
 
 TEST(KeyCodes, EveryReleaseIsReportedWithTheCodeItCarries) {
@@ -128,4 +174,33 @@ TEST(FontWrap, BringsAnyIndexIntoRange) {
         wrap_font_index();
         EXPECT_EQ(giFont, c[1]) << c[0];
     }
+}
+
+// Hand-edited settings at the int limits: the steps before the first wrap stay defined (the
+// sanitizer build aborts on a signed overflow) and end in range like any other stray value.
+TEST(KeyCommands, StoredValuesAtTheIntLimitsStepWithoutOverflow) {
+    enter_scratch_dir();
+    const struct {
+        const char* file;
+        KeyCommand command;
+        int fontAfter, layoutAfter, fontWrapped;
+    } cases[] = {
+        {"2147483647\n2147483647\n", kNextFamily, 2147483605, 2147483647, 49},
+        {"2147483647\n1\n", kLargerSize, 2147483647, 1, 2147483647 % 54},
+        {"-2147483648\n1\n", kSmallerSize, -2147483647 - 1, 1, 53},
+        {"-2147483648\n1\n", kNextFamily, -2147483642, 1, 53},
+        {"99999999999\n99999999999\n", kNextLayout, 2147483647, 2147483647, 2147483647 % 54},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        reset_clock_state();
+        write_file("config.cwk", c.file);
+        read_settings();
+        run_command(c.command);
+        EXPECT_EQ(giFont, c.fontAfter);
+        EXPECT_EQ(giGraphics, c.layoutAfter);
+        wrap_font_index();
+        EXPECT_EQ(giFont, c.fontWrapped);
+    }
+    leave_scratch_dir();
 }

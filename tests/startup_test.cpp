@@ -58,20 +58,33 @@ TEST(FontTable, ReportsEachEntryThatFailedToOpen) {
     EXPECT_EQ(failed_loads_without({"KLS_____.ttf", "KLINGON.ttf"}), 12);
 }
 
+// Each entry is its family's file at its step's size: it measures a text exactly as that file
+// opened here at that size does.
 TEST(FontTable, EntriesUseTheirFamilyFileAndStepSize) {
-    EXPECT_STREQ(font_file(0), "Fonts/tomnr.ttf");
-    EXPECT_STREQ(font_file(2), "Fonts/KLS_____.ttf");
-    EXPECT_STREQ(font_file(8), "Fonts/tomnr.ttf");
-    EXPECT_EQ(font_point_size(0), 18);
-    EXPECT_EQ(font_point_size(5), 33);
-    // Entry 53 is the largest tomnr face: taller than entry 0, the smallest.
+    static const char* const families[9] = {"tomnr.ttf",    "tomnr.ttf",   "KLS_____.ttf",
+                                            "KLB_____.ttf", "bboron.ttf",  "geodesic.ttf",
+                                            "levity.ttf",   "KLINGON.ttf", "tomnr.ttf"};
+    static const int points[6] = {18, 21, 24, 27, 30, 33};
     TTF_Init();
     begin_capture();
     open_font_table();
     end_capture();
-    ASSERT_NE(fontTable[0], nullptr);
-    ASSERT_NE(fontTable[53], nullptr);
-    EXPECT_GT(TTF_FontHeight(fontTable[53]), TTF_FontHeight(fontTable[0]));
+    const char sample[] = "cha'maH chorghvatlh 0123456789";
+    for (int index = 0; index < kFontCount; ++index) {
+        SCOPED_TRACE(index);
+        const std::string file = std::string(CHRONWICK_RUNTIME_DIR "/Fonts/") + families[index / 6];
+        TTF_Font* expected = TTF_OpenFont(file.c_str(), points[index % 6]);
+        ASSERT_NE(expected, nullptr);
+        ASSERT_NE(fontTable[index], nullptr);
+        int w = 0, h = 0, expectedW = 0, expectedH = 0;
+        TTF_SizeText(fontTable[index], sample, &w, &h);
+        TTF_SizeText(expected, sample, &expectedW, &expectedH);
+        EXPECT_EQ(w, expectedW);
+        EXPECT_EQ(h, expectedH);
+        EXPECT_STREQ(TTF_FontFaceFamilyName(fontTable[index]), TTF_FontFaceFamilyName(expected));
+        EXPECT_STREQ(TTF_FontFaceStyleName(fontTable[index]), TTF_FontFaceStyleName(expected));
+        TTF_CloseFont(expected);
+    }
 }
 
 TEST(TextLine, AbsentFontMeasuresZeroAndReportsEveryFrame) {

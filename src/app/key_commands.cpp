@@ -1,6 +1,8 @@
 #include "app/key_commands.h"
 
+#include <limits.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "app/clock_state.h"
 #include "render/font_table.h"
@@ -37,6 +39,30 @@ KeyCommand command_for_x11_keycode(int keycode) {
     return keycode >= 8 ? command_for_pc_scancode(keycode - 8) : kNoCommand;
 }
 
+int key_codes_are_x11(int runtimePatchLevel, const char* videoDriver) {
+#ifdef __linux__
+    // The compat runtime makes up Linux key codes + 8 from SDL 2's scancodes, whatever the
+    // driver; its patch levels start at 50.
+    if (runtimePatchLevel >= 50) {
+        return 1;
+    }
+#else
+    (void)runtimePatchLevel;
+#endif
+    return strcmp(videoDriver, "x11") == 0;
+}
+
+// value + step, held at the int limits instead of overflowing. Only a hand-edited settings file
+// brings a value near them (before the first wrap of the font index, or as a layout), and there
+// the steps below still behave as they do for every other value out of range.
+static int step_within_int(int value, int step) {
+    int sum;
+    if (__builtin_add_overflow(value, step, &sum)) {
+        return step > 0 ? INT_MAX : INT_MIN;
+    }
+    return sum;
+}
+
 void run_command(KeyCommand command) {
     switch (command) {
     case kQuit:
@@ -44,7 +70,7 @@ void run_command(KeyCommand command) {
         break;
     case kSmallerSize:
         // Stays at the smallest size of its family instead of crossing into the one below.
-        giFont -= 1;
+        giFont = step_within_int(giFont, -1);
         giChange = 1;
         if (giFont % 6 == 5) {
             giFont += 1;
@@ -52,7 +78,7 @@ void run_command(KeyCommand command) {
         }
         break;
     case kLargerSize:
-        giFont += 1;
+        giFont = step_within_int(giFont, 1);
         giChange = 1;
         if (giFont % 6 == 0) {
             giFont -= 1;
@@ -65,7 +91,7 @@ void run_command(KeyCommand command) {
         break;
     case kNextFamily:
         // Past the last family the cycle continues at family 2, same size.
-        giFont += 6;
+        giFont = step_within_int(giFont, 6);
         giChange = 1;
         if (giFont > 53) {
             giFont -= 42;
@@ -73,7 +99,7 @@ void run_command(KeyCommand command) {
         break;
     case kNextLayout:
         giChange = 1;
-        giGraphics += 1;
+        giGraphics = step_within_int(giGraphics, 1);
         if (giGraphics == 4) {
             giGraphics = 1;
         }

@@ -182,8 +182,12 @@ press() {
         fail "after pressing $1 expected a new line \"Key pressed $2 \", the last is \"$last\""
 }
 
-# Resizes the window by hand, as a window manager does, and waits for the clock to follow.
+# Resizes the window by hand, as a window manager does, and waits for the clock to follow. The
+# window goes to the top left first, as a person makes room before dragging a window larger: with
+# no window manager, SDL 2 (under the compat runtime) centres a new window, and an 800 x 600 one
+# grown from there would reach past the bottom of the screen, where no screenshot sees it.
 hand_resize() {
+    xdotool windowmove --sync "$win" 0 0
     xdotool windowsize "$win" "$1" "$2"
     expect_size "$1x$2" "resized by hand"
     wait_drawn
