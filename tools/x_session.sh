@@ -88,9 +88,13 @@ still_running() {
 # SIGKILL for the rest. The tree is taken before the first signal, while the parents still tie
 # it together.
 stop_trees() {
-    local tree=() entry tenth alive
+    local tree=() entry tenth alive root roots=()
+    local -A first_start=()
     mapfile -t tree < <(process_tree "$@")
     [ ${#tree[@]} -gt 0 ] || return 0
+    for entry in "${tree[@]}"; do
+        first_start[${entry% *}]=${entry#* }
+    done
     for entry in "${tree[@]}"; do
         kill -TERM "${entry% *}" 2>/dev/null || true
     done
@@ -105,8 +109,14 @@ stop_trees() {
         [ "$alive" -eq 1 ] || return 0
         sleep 0.1
     done
-    # Children started during the grace period are in the tree taken now.
-    mapfile -t -O "${#tree[@]}" tree < <(process_tree "$@")
+    # Children started during the grace period are in the tree taken now, below the roots that
+    # are still the same processes.
+    for root in "$@"; do
+        if same_process_runs "$root" "${first_start[$root]:-}"; then
+            roots+=("$root")
+        fi
+    done
+    mapfile -t -O "${#tree[@]}" tree < <(process_tree "${roots[@]}")
     for entry in "${tree[@]}"; do
         if same_process_runs "${entry% *}" "${entry#* }"; then
             echo "x_session: process ${entry% *} ignored SIGTERM for 2 s; killing it"
