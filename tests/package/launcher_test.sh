@@ -34,6 +34,7 @@ cat >"$clock" <<'EOF'
 echo "cwd=$(pwd -P) args=$#"
 echo "Fonts=$(readlink Fonts)"
 echo "graphics=$(readlink graphics)"
+echo "hints=${SDL_RENDER_DRIVER-unset} ${SDL_FRAMEBUFFER_ACCELERATION-unset}"
 EOF
 chmod +x "$clock"
 
@@ -60,6 +61,10 @@ expect default "cwd=$home/.config/chronwick args=0"
 expect default "Fonts=$data/Fonts"
 expect default "graphics=$data/graphics"
 expect default "status=0"
+# The SDL 2 hints for the compat runtime, unless the user chose otherwise.
+expect default "hints=software 0"
+run own_hints HOME="$home" SDL_RENDER_DRIVER=opengl "$launcher"
+expect own_hints "hints=opengl 0"
 
 run xdg HOME="$home" XDG_CONFIG_HOME="$prefix/xdg" "$launcher"
 expect xdg "cwd=$prefix/xdg/chronwick args=0"
