@@ -21,7 +21,10 @@ run: build
 	    echo "No display to open the clock on; to run it headless: xvfb-run -s '-screen 0 1280x1024x24 -noreset' make run"; \
 	    exit 1; \
 	fi
-	@cd $(BUILD)/runtime && SDL_VIDEODRIVER=x11 ../chronwick
+	@# The SDL 2 hints of the launcher (packaging/chronwick.sh.in) for the compat runtime.
+	@cd $(BUILD)/runtime && SDL_VIDEODRIVER=x11 \
+	    SDL_RENDER_DRIVER=$${SDL_RENDER_DRIVER:-software} \
+	    SDL_FRAMEBUFFER_ACCELERATION=$${SDL_FRAMEBUFFER_ACCELERATION:-0} ../chronwick
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

@@ -5,6 +5,10 @@
 # reference loop (the same SDL start-up and window, then only polling and sleeping 50 ms):
 #   - processor time of the process and of its X server over a PROCESS_SECONDS run (default 20),
 #     both programs running at once, each under its own Xvfb;
+#   - per runtime (classic SDL 1.2, and the compat runtime through its private folder when it is
+#     installed, with and without the launcher's SDL 2 hints): the threads after start-up, the
+#     wake-ups a second of the whole process (context switches of all its threads) and the CPU of
+#     the process and of its X server, from 5 s on;
 #   - peak resident memory (VmHWM);
 #   - time from exec to the first frame on screen, watched from outside by first_frame_probe,
 #     median of FIRST_FRAME_LAUNCHES separate launches (default 3).
@@ -15,6 +19,9 @@ if [ $# -ne 1 ]; then
     echo "usage: bench/process.sh BUILD_DIR" >&2
     exit 2
 fi
+# The private X servers, and the cleanup of every program started under them.
+# shellcheck source=tools/x_session.sh
+source "$(dirname "$0")/../tools/x_session.sh"
 build=$(cd "$1" && pwd)
 seconds=${PROCESS_SECONDS:-20}
 launches=${FIRST_FRAME_LAUNCHES:-3}
@@ -33,30 +40,13 @@ for program in "$clock" "$reference" "$probe"; do
         exit 1
     fi
 done
-for tool in Xvfb xdpyinfo; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "process.sh: $tool is missing: run tools/setup-debian.sh" >&2
-        exit 1
-    fi
-done
 if [ ! -d "$runtime/Fonts" ] || [ ! -d "$runtime/graphics" ]; then
     echo "process.sh: $runtime has no Fonts/ or graphics/: build first (make bench)" >&2
     exit 1
 fi
 
 work=$(mktemp -d /tmp/chronwick-process.XXXXXX)
-started=()
-cleanup() {
-    local pid
-    for pid in "${started[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${started[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_started; rm -rf "$work"' EXIT
 
 ticks_per_second=$(getconf CLK_TCK)
 
@@ -82,33 +72,6 @@ peak_kb() {
 # Percent of one core: ticks used over nanoseconds passed.
 cpu_percent() {
     awk -v t="$1" -v ns="$2" -v hz="$ticks_per_second" 'BEGIN { printf "%.3f", 100 * t / hz / (ns / 1e9) }'
-}
-
-# Starts an Xvfb on a free display number; sets xvfb_display and xvfb_pid.
-start_xvfb() {
-    local n
-    for _ in 1 2 3 4 5; do
-        n=$((90 + RANDOM % 400))
-        if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
-            continue
-        fi
-        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb-$n.log" 2>&1 &
-        xvfb_pid=$!
-        started+=("$xvfb_pid")
-        for _ in $(seq 100); do
-            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                xvfb_display=":$n"
-                return 0
-            fi
-            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-                break # lost the number to another server: try another
-            fi
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-    done
-    echo "process.sh: could not start Xvfb (see $work/xvfb-*.log)" >&2
-    exit 1
 }
 
 # A fresh working folder as the clock expects it, with the default settings saved in it.
@@ -151,7 +114,7 @@ probe_launch() {
     (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "${options[@]}" \
         --output "$folder/output.log" "$program") >"$report" 2>&1 &
     local probe_pid=$!
-    started+=("$probe_pid")
+    register_pid "$probe_pid"
     local pid
     pid=$(probe_value "$report" pid "$probe_pid")
     launch_window=$(probe_value "$report" window_ms "$probe_pid")
@@ -169,10 +132,10 @@ probe_launch() {
     wait "$probe_pid" 2>/dev/null || true
 }
 
-start_xvfb
+start_xvfb >&2
 clock_display=$xvfb_display
 clock_xvfb=$xvfb_pid
-start_xvfb
+start_xvfb >&2
 reference_display=$xvfb_display
 reference_xvfb=$xvfb_pid
 
@@ -202,64 +165,145 @@ if [ "$first_frame_ms" = none ]; then
     exit 1
 fi
 
-echo "Running the clock and the reference loop side by side for $seconds s..." >&2
-make_folder "$work/clock"
-make_folder "$work/reference"
-clock_x_start=$(cpu_ticks "$clock_xvfb")
-reference_x_start=$(cpu_ticks "$reference_xvfb")
-start=$(now_ns)
-(cd "$work/reference" && exec env DISPLAY="$reference_display" SDL_VIDEODRIVER=x11 "$reference") \
-    >"$work/reference/output.log" 2>&1 &
-reference_pid=$!
-started+=("$reference_pid")
-(cd "$work/clock" && exec env DISPLAY="$clock_display" SDL_VIDEODRIVER=x11 "$clock") \
-    >"$work/clock/output.log" 2>&1 &
-clock_pid=$!
-started+=("$clock_pid")
+# Context switches of all the threads of process $1 so far: each one is the processor taken from
+# or given back to one of its threads, that is a wake-up.
+context_switches() {
+    cat /proc/"$1"/task/*/status 2>/dev/null |
+        awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print n + 0 }'
+}
 
-sleep "$steady_from"
-steady_start=$(now_ns)
-clock_steady_start=$(cpu_ticks "$clock_pid")
-reference_steady_start=$(cpu_ticks "$reference_pid")
-clock_x_steady_start=$(cpu_ticks "$clock_xvfb")
-reference_x_steady_start=$(cpu_ticks "$reference_xvfb")
-sleep "$((seconds - steady_from))"
+threads() {
+    find "/proc/$1/task" -mindepth 1 -maxdepth 1 | wc -l
+}
 
-for pid in "$clock_pid" "$reference_pid"; do
-    if ! kill -0 "$pid" 2>/dev/null; then
-        echo "process.sh: a measured program ended early; its output:" >&2
-        cat "$work/clock/output.log" "$work/reference/output.log" >&2
-        exit 1
+# Events over nanoseconds, per second.
+per_second() {
+    awk -v n="$1" -v ns="$2" 'BEGIN { printf "%.1f", n / (ns / 1e9) }'
+}
+
+# The SDL 2 hints the launcher sets, as NAME=value words: the clock is measured as it is started.
+mapfile -t launcher_hints < <(sed -n 's/^: "\${\(SDL_[A-Z_]*\):=\(.*\)}"$/\1=\2/p' \
+    "$root/packaging/chronwick.sh.in")
+# The compat runtime (SDL 1.2 on SDL 2) is picked by its private folder.
+compat_dir=""
+for folder in /usr/lib/*/sdl12-compat; do
+    if [ -e "$folder/libSDL-1.2.so.0" ]; then
+        compat_dir=$folder
     fi
 done
-end=$(now_ns)
-clock_ticks=$(cpu_ticks "$clock_pid")
-reference_ticks=$(cpu_ticks "$reference_pid")
-clock_x_ticks=$(cpu_ticks "$clock_xvfb")
-reference_x_ticks=$(cpu_ticks "$reference_xvfb")
-# The threads besides the main one: SDL's timer thread, started by SDL_Init in both programs.
-clock_side_ticks=$((clock_ticks - $(cpu_ticks "$clock_pid/task/$clock_pid")))
-reference_side_ticks=$((reference_ticks - $(cpu_ticks "$reference_pid/task/$reference_pid")))
-clock_peak_kb=$(peak_kb "$clock_pid")
-reference_peak_kb=$(peak_kb "$reference_pid")
-kill "$clock_pid" "$reference_pid"
-wait "$clock_pid" "$reference_pid" 2>/dev/null || true
 
-if grep -q '^failed' "$work/clock/output.log"; then
-    echo "process.sh: warning: the clock reported failures:" >&2
-    sort "$work/clock/output.log" | uniq -c | grep failed >&2
+# side_by_side LIBRARY ENV...: runs the clock and the reference loop at once for $seconds s, each
+# under its own Xvfb, with the environment given; adds "LIBRARY_PROGRAM_NAME value" figures to
+# $work/figures.
+side_by_side() {
+    local library=$1 program pid binary ticks x_ticks begin steady_begin end
+    shift
+    echo "Running the clock and the reference loop side by side for $seconds s ($library)..." >&2
+    local -A pid_of=() display_of=([clock]=$clock_display [reference]=$reference_display)
+    local -A xvfb_of=([clock]=$clock_xvfb [reference]=$reference_xvfb)
+    local -A steady=() switches=() x_start=() x_steady=() thread_count=()
+    for program in reference clock; do
+        make_folder "$work/$library-$program"
+        x_start[$program]=$(cpu_ticks "${xvfb_of[$program]}")
+    done
+    begin=$(now_ns)
+    for program in reference clock; do
+        binary=$clock
+        [ "$program" = clock ] || binary=$reference
+        (cd "$work/$library-$program" && exec env DISPLAY="${display_of[$program]}" \
+            SDL_VIDEODRIVER=x11 "$@" "$binary") >"$work/$library-$program/output.log" 2>&1 &
+        pid_of[$program]=$!
+        register_pid "${pid_of[$program]}"
+    done
+
+    sleep "$steady_from"
+    steady_begin=$(now_ns)
+    for program in reference clock; do
+        pid=${pid_of[$program]}
+        steady[$program]=$(cpu_ticks "$pid")
+        switches[$program]=$(context_switches "$pid")
+        thread_count[$program]=$(threads "$pid")
+        x_steady[$program]=$(cpu_ticks "${xvfb_of[$program]}")
+    done
+    sleep "$((seconds - steady_from))"
+
+    for program in reference clock; do
+        pid=${pid_of[$program]}
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "process.sh: the $program ended early ($library); its output:" >&2
+            cat "$work/$library-$program/output.log" >&2
+            exit 1
+        fi
+        if grep -q sdl12-compat "/proc/$pid/maps"; then
+            [ "$library" != classic ]
+        else
+            [ "$library" = classic ]
+        fi || {
+            echo "process.sh: the $program did not run on the $library runtime" >&2
+            exit 1
+        }
+    done
+    end=$(now_ns)
+    for program in reference clock; do
+        pid=${pid_of[$program]}
+        ticks=$(cpu_ticks "$pid")
+        x_ticks=$(cpu_ticks "${xvfb_of[$program]}")
+        {
+            echo "${library}_${program}_threads ${thread_count[$program]}"
+            echo "${library}_${program}_wakeups_per_s $(per_second \
+                "$(($(context_switches "$pid") - ${switches[$program]}))" "$((end - steady_begin))")"
+            echo "${library}_${program}_cpu_pct $(cpu_percent "$ticks" "$((end - begin))")"
+            # The threads besides the main one (SDL's timer thread where SDL_Init left it running).
+            echo "${library}_${program}_side_cpu_pct $(cpu_percent \
+                "$((ticks - $(cpu_ticks "$pid/task/$pid")))" "$((end - begin))")"
+            echo "${library}_${program}_steady_cpu_pct $(cpu_percent \
+                "$((ticks - ${steady[$program]}))" "$((end - steady_begin))")"
+            echo "${library}_${program}_xserver_cpu_pct $(cpu_percent \
+                "$((x_ticks - ${x_start[$program]}))" "$((end - begin))")"
+            echo "${library}_${program}_xserver_steady_cpu_pct $(cpu_percent \
+                "$((x_ticks - ${x_steady[$program]}))" "$((end - steady_begin))")"
+            echo "${library}_${program}_peak_kb $(peak_kb "$pid")"
+        } >>"$work/figures"
+    done
+    for program in reference clock; do
+        kill "${pid_of[$program]}"
+        wait "${pid_of[$program]}" 2>/dev/null || true
+        forget_pid "${pid_of[$program]}"
+    done
+    if grep -q '^failed' "$work/$library-clock/output.log"; then
+        echo "process.sh: warning: the clock reported failures ($library):" >&2
+        sort "$work/$library-clock/output.log" | uniq -c | grep failed >&2
+    fi
+}
+
+figure() {
+    awk -v k="$1" '$1 == k { print $2; found = 1 } END { if (!found) print "none" }' "$work/figures"
+}
+
+: >"$work/figures"
+side_by_side classic "${launcher_hints[@]}"
+libraries=(classic)
+if [ -n "$compat_dir" ]; then
+    side_by_side compat LD_LIBRARY_PATH="$compat_dir" "${launcher_hints[@]}"
+    # The same without the launcher's hints, to show what they save.
+    side_by_side compat_gl LD_LIBRARY_PATH="$compat_dir"
+    libraries+=(compat compat_gl)
+else
+    echo "process.sh: no compat runtime (Debian package libsdl1.2-compat): classic SDL 1.2 only" >&2
 fi
 
-clock_cpu=$(cpu_percent "$clock_ticks" "$((end - start))")
-reference_cpu=$(cpu_percent "$reference_ticks" "$((end - start))")
-clock_side_cpu=$(cpu_percent "$clock_side_ticks" "$((end - start))")
-reference_side_cpu=$(cpu_percent "$reference_side_ticks" "$((end - start))")
-clock_steady_cpu=$(cpu_percent "$((clock_ticks - clock_steady_start))" "$((end - steady_start))")
-reference_steady_cpu=$(cpu_percent "$((reference_ticks - reference_steady_start))" "$((end - steady_start))")
-clock_x_cpu=$(cpu_percent "$((clock_x_ticks - clock_x_start))" "$((end - start))")
-reference_x_cpu=$(cpu_percent "$((reference_x_ticks - reference_x_start))" "$((end - start))")
-clock_x_steady_cpu=$(cpu_percent "$((clock_x_ticks - clock_x_steady_start))" "$((end - steady_start))")
-reference_x_steady_cpu=$(cpu_percent "$((reference_x_ticks - reference_x_steady_start))" "$((end - steady_start))")
+clock_cpu=$(figure classic_clock_cpu_pct)
+reference_cpu=$(figure classic_reference_cpu_pct)
+clock_side_cpu=$(figure classic_clock_side_cpu_pct)
+reference_side_cpu=$(figure classic_reference_side_cpu_pct)
+clock_steady_cpu=$(figure classic_clock_steady_cpu_pct)
+reference_steady_cpu=$(figure classic_reference_steady_cpu_pct)
+clock_x_cpu=$(figure classic_clock_xserver_cpu_pct)
+reference_x_cpu=$(figure classic_reference_xserver_cpu_pct)
+clock_x_steady_cpu=$(figure classic_clock_xserver_steady_cpu_pct)
+reference_x_steady_cpu=$(figure classic_reference_xserver_steady_cpu_pct)
+clock_peak_kb=$(figure classic_clock_peak_kb)
+reference_peak_kb=$(figure classic_reference_peak_kb)
 
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "none" || b == "none" || b == 0) print "-"; else printf "%.2f", a / b }'
@@ -268,8 +312,10 @@ megabytes() {
     awk -v kb="$1" 'BEGIN { printf "%.1f", kb * 1024 / 1e6 }'
 }
 
+declare -A library_names=([classic]="classic SDL 1.2" [compat]="compat, launcher's hints"
+    [compat_gl]="compat, SDL 2 defaults")
 {
-    printf '%-46s %10s %10s %8s\n' "Whole process, default settings (680 x 100)" clock reference ratio
+    printf '%-46s %10s %10s %8s\n' "Whole process, classic SDL 1.2, 680 x 100" clock reference ratio
     printf '%-46s %10s %10s %8s\n' "CPU % of one core, exec to ${seconds} s" "$clock_cpu" "$reference_cpu" \
         "$(ratio "$clock_cpu" "$reference_cpu")"
     printf '%-46s %10s %10s %8s\n' "  of which threads other than main (SDL timer)" "$clock_side_cpu" \
@@ -286,6 +332,18 @@ megabytes() {
         "$reference_window_ms" "$(ratio "$clock_window_ms" "$reference_window_ms")"
     printf '%-46s %10s %10s %8s\n' "Exec to first frame, ms (median of $launches)" "$first_frame_ms" - -
     printf '%-46s %10s %10s %8s\n' "CPU used by the first frame, ms" "$first_frame_cpu_ms" - -
+    echo
+    printf '%-26s %-10s %8s %11s %8s %9s\n' "Per runtime, ${steady_from} s to ${seconds} s" program threads \
+        wake-ups/s "CPU %" "X CPU %"
+    for library in "${libraries[@]}"; do
+        for program in clock reference; do
+            printf '%-26s %-10s %8s %11s %8s %9s\n' "${library_names[$library]}" "$program" \
+                "$(figure "${library}_${program}_threads")" \
+                "$(figure "${library}_${program}_wakeups_per_s")" \
+                "$(figure "${library}_${program}_steady_cpu_pct")" \
+                "$(figure "${library}_${program}_xserver_steady_cpu_pct")"
+        done
+    done
 }
 
 if [ -n "${PROCESS_RESULTS:-}" ]; then
@@ -308,4 +366,5 @@ reference_window_ms $reference_window_ms
 first_frame_ms $first_frame_ms
 first_frame_cpu_ms $first_frame_cpu_ms
 EOF
+    cat "$work/figures" >>"$PROCESS_RESULTS"
 fi

@@ -2,6 +2,7 @@
 
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
+#include <dirent.h>
 #include <stdlib.h>
 #include <string>
 #include <sys/wait.h>
@@ -141,4 +142,33 @@ TEST(Startup, NoDisplayExitsWithOneLine) {
         << output;
     EXPECT_EQ(count_lines(output, ""), 0);
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 2);
+}
+
+static int threads_of_this_process(void) {
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == NULL) {
+        return -1;
+    }
+    int count = 0;
+    while (const struct dirent* entry = readdir(tasks)) {
+        count += entry->d_name[0] != '.';
+    }
+    closedir(tasks);
+    return count;
+}
+
+// Once started, the clock runs on its one thread: the subsystems it never uses are released,
+// SDL's timer thread with them, which woke the process every millisecond.
+TEST(Startup, RunsOnOneThread) {
+    // The compat runtime (SDL 1.2 on SDL 2, patch level 50 and up) may keep threads of its own.
+    if (SDL_Linked_Version()->patch >= 50) {
+        GTEST_SKIP() << "threads of the compat runtime are not the clock's";
+    }
+    reset_clock_state();
+    enter_scratch_dir();
+    begin_capture();
+    EXPECT_TRUE(start_clock());
+    end_capture();
+    leave_scratch_dir();
+    EXPECT_EQ(threads_of_this_process(), 1);
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/clock_state.h"
+#include "app/key_commands.h"
 #include "app/window_sizing.h"
 #include "render/font_table.h"
 #include "render/numeral_row.h"
@@ -81,6 +82,23 @@ void open_dummy_window(void) {
         TTF_Init();
     }
     open_window();
+    drain_events();
+}
+
+void drain_events(void) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+int runtime_key_code(int pcScancode) {
+    char driver[16] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    return key_codes_are_x11(SDL_Linked_Version()->patch, driver) ? pcScancode + 8 : pcScancode;
+}
+
+std::string key_report(int pcScancode) {
+    return "Key pressed " + std::to_string(runtime_key_code(pcScancode)) + " \n";
 }
 
 void load_runtime_resources(void) {

@@ -18,8 +18,17 @@ void leave_scratch_dir(void);
 void write_file(const std::string& path, const std::string& content);
 std::string read_file(const std::string& path);
 
-// Starts SDL with the dummy driver at the clock's defaults and opens giX x giY.
+// Starts SDL with the dummy driver at the clock's defaults and opens giX x giY, with an empty
+// event queue.
 void open_dummy_window(void);
+// Takes every pending event. Opening a window may queue events of its own (the compat runtime
+// queues focus changes), and each would take the pass a test means for the event it pushes.
+void drain_events(void);
+// The code a release of the key with this PC scancode carries on the SDL runtime and video
+// driver in use (the X keycode where the clock reads X keycodes), and the line it reports.
+int runtime_key_code(int pcScancode);
+std::string key_report(int pcScancode);
+
 // Opens the fonts and pictures of the runtime folder once per test binary.
 void load_runtime_resources(void);
 

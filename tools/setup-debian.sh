@@ -9,6 +9,7 @@ packages=(
     libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgif-dev libx11-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick faketime
+    libsdl1.2-compat sway wtype
     clang valgrind
     desktop-file-utils appstream dpkg-dev file man-db fontconfig
 )

@@ -1,29 +1,155 @@
-# shellcheck shell=bash
-# Shared by the scripts that run the clock in a real window (sourced, not run): builds the
-# clock, starts a private Xvfb and runs the clock in a private folder on it. Every process started here is remembered by its PID
-# and only those are stopped on exit.
+# shellcheck shell=bash disable=SC2034
+# The one way to run the clock in a real window for tests, benchmarks and tools (sourced, not
+# run). It starts private Xvfb servers, runs the clock in a private folder on them, and remembers
+# every process it or its caller starts. On exit (and on TERM or INT) it stops only those, with
+# everything they started in turn, and then the X servers:
+#   start_xvfb            a private server (sets DISPLAY, xvfb_display and xvfb_pid)
+#   register_pid PID      a process the caller started in the background, to be stopped on exit
+#   stop_started          the cleanup itself; a caller with an EXIT trap of its own calls it
+# A clock that no longer polls its events ignores SIGTERM (SDL turns it into a quit event), so
+# whatever still runs after a grace period gets SIGKILL.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD:-$root/build}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
 started_pids=()
+declare -A started_at=()
+xvfb_pids=()
+xvfb_pid=""
+xvfb_display=""
 work_dir=""
+x_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-x.XXXXXX")
+readonly x_session_grace_tenths=20
+
+# Remembers process $1 with its start time, so that its PID is never signalled once it has
+# been reaped and taken over by a newcomer.
+register_pid() {
+    started_pids+=("$1")
+    started_at[$1]=$(start_time "$1")
+}
+
+# The start time of process $1 in clock ticks, or nothing once it has ended.
+start_time() {
+    local line fields
+    read -r line 2>/dev/null <"/proc/$1/stat" || return 0
+    read -ra fields <<<"${line##*) }"
+    [ "${fields[0]}" = Z ] || echo "${fields[19]}"
+}
+
+forget_pid() {
+    local kept=() pid
+    for pid in "${started_pids[@]}"; do
+        [ "$pid" = "$1" ] || kept+=("$pid")
+    done
+    started_pids=("${kept[@]}")
+}
+
+# Prints "PID START" for each given process that still runs and for all its descendants, START
+# being its start time in clock ticks, so that a PID taken over by a newcomer is never signalled.
+process_tree() {
+    local -A children=() start_of=()
+    local stat line pid fields queue=("$@")
+    for stat in /proc/[0-9]*/stat; do
+        read -r line 2>/dev/null <"$stat" || continue
+        read -ra fields <<<"${line##*) }"
+        [ "${fields[0]}" != Z ] || continue
+        pid=${stat#/proc/}
+        pid=${pid%/stat}
+        children[${fields[1]}]+=" $pid"
+        start_of[$pid]=${fields[19]}
+    done
+    while [ ${#queue[@]} -gt 0 ]; do
+        pid=${queue[0]}
+        queue=("${queue[@]:1}")
+        [ -n "${start_of[$pid]:-}" ] || continue
+        echo "$pid ${start_of[$pid]}"
+        # shellcheck disable=SC2206
+        queue+=(${children[$pid]:-})
+    done
+}
+
+# Whether process $1 still runs and started at tick $2 (a zombie has ended).
+same_process_runs() {
+    [ -n "$2" ] && [ "$(start_time "$1")" = "$2" ]
+}
+
+# Prints those of the registered PIDs given that still run.
+still_running() {
+    local pid
+    for pid in "$@"; do
+        if same_process_runs "$pid" "${started_at[$pid]:-}"; then
+            echo "$pid"
+        fi
+    done
+}
+
+# Stops the given processes and all their descendants: SIGTERM, up to 2 s for them to end, then
+# SIGKILL for the rest. The tree is taken before the first signal, while the parents still tie
+# it together.
+stop_trees() {
+    local tree=() entry tenth alive root roots=()
+    local -A first_start=()
+    mapfile -t tree < <(process_tree "$@")
+    [ ${#tree[@]} -gt 0 ] || return 0
+    for entry in "${tree[@]}"; do
+        first_start[${entry% *}]=${entry#* }
+    done
+    for entry in "${tree[@]}"; do
+        kill -TERM "${entry% *}" 2>/dev/null || true
+    done
+    for ((tenth = 0; tenth < x_session_grace_tenths; ++tenth)); do
+        alive=0
+        for entry in "${tree[@]}"; do
+            if same_process_runs "${entry% *}" "${entry#* }"; then
+                alive=1
+                break
+            fi
+        done
+        [ "$alive" -eq 1 ] || return 0
+        sleep 0.1
+    done
+    # Children started during the grace period are in the tree taken now, below the roots that
+    # are still the same processes.
+    for root in "$@"; do
+        if same_process_runs "$root" "${first_start[$root]:-}"; then
+            roots+=("$root")
+        fi
+    done
+    mapfile -t -O "${#tree[@]}" tree < <(process_tree "${roots[@]}")
+    for entry in "${tree[@]}"; do
+        if same_process_runs "${entry% *}" "${entry#* }"; then
+            echo "x_session: process ${entry% *} ignored SIGTERM for 2 s; killing it"
+            kill -KILL "${entry% *}" 2>/dev/null || true
+        fi
+    done
+}
 
 stop_started() {
-    local pid
-    for pid in "${started_pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
+    local pid running=()
+    # A second signal must not cut the cleanup short.
+    trap '' TERM INT
+    mapfile -t running < <(still_running "${started_pids[@]}")
+    stop_trees "${running[@]}"
     for pid in "${started_pids[@]}"; do
         wait "$pid" 2>/dev/null || true
     done
     started_pids=()
+    # The X servers last, once none of their clients is left.
+    mapfile -t running < <(still_running "${xvfb_pids[@]}")
+    stop_trees "${running[@]}"
+    for pid in "${xvfb_pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    xvfb_pids=()
     if [ -n "$work_dir" ]; then
         rm -rf "$work_dir"
     fi
+    rm -rf "$x_session_dir"
 }
 trap stop_started EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 require_tools() {
     local tool
@@ -41,60 +167,53 @@ build_clock() {
     cmake --build "$build" -j"$(nproc)" --target chronwick runtime_fonts runtime_graphics >/dev/null
 }
 
-# Starts Xvfb on the first display number with no server, socket or lock behind it. Should
-# another Xvfb take the same number at the same moment, ours exits and the next number is tried.
+# Starts a private Xvfb on a display number the server picks itself among the free ones and
+# reports (-displayfd), waits until it answers and exports DISPLAY; sets xvfb_display and
+# xvfb_pid. -noreset keeps the server up when its last client leaves.
 start_xvfb() {
-    local n pid
-    for n in $(seq 90 190); do
-        if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then
-            continue
-        fi
-        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work_dir/xvfb.log" 2>&1 &
-        pid=$!
-        started_pids+=("$pid")
-        for _ in $(seq 100); do
-            if ! kill -0 "$pid" 2>/dev/null; then
-                break
-            fi
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
+    require_tools Xvfb xdpyinfo
+    local number_file log pid number=""
+    number_file=$(mktemp "$x_session_dir/display.XXXXXX")
+    log=${number_file/display./xvfb.}.log
+    Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 1280x1024x24 5>"$number_file" >"$log" 2>&1 &
+    pid=$!
+    xvfb_pids+=("$pid")
+    started_at[$pid]=$(start_time "$pid")
+    for _ in $(seq 200); do
+        # The number is written with a newline once the server accepts connections.
+        if [ "$(wc -l <"$number_file")" -ge 1 ]; then
+            read -r number <"$number_file"
+            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
+                xvfb_pid=$pid
+                xvfb_display=":$number"
+                export DISPLAY=$xvfb_display
                 echo "Xvfb is up on $DISPLAY"
-                return
+                return 0
             fi
-            sleep 0.1
-        done
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-        forget_pid "$pid"
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
     done
-    cat "$work_dir/xvfb.log" >&2
-    echo "Xvfb could not be started on any display from :90 to :190" >&2
+    echo "Xvfb did not start within 10 s; its log:" >&2
+    cat "$log" >&2
     exit 1
 }
 
 # A private folder for the clock: links to the runtime fonts and pictures, no settings file, so
 # that the clock starts at its defaults and nothing of the user's changes.
 make_work_dir() {
-    work_dir=$(mktemp -d /tmp/chronwick-reliability-XXXXXX)
+    work_dir=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-reliability-XXXXXX")
     mkdir "$work_dir/run"
     ln -s "$build/runtime/Fonts" "$work_dir/run/Fonts"
     ln -s "$build/runtime/graphics" "$work_dir/run/graphics"
 }
 
 # Starts "$@" (the clock, possibly under a wrapper) in the private folder; sets clock_pid.
-forget_pid() {
-    local kept=() pid
-    for pid in "${started_pids[@]}"; do
-        [ "$pid" = "$1" ] || kept+=("$pid")
-    done
-    started_pids=("${kept[@]}")
-}
-
 start_clock_process() {
     (cd "$work_dir/run" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@") \
         >"$work_dir/clock.out" 2>"$work_dir/clock.err" &
     clock_pid=$!
-    started_pids+=("$clock_pid")
+    register_pid "$clock_pid"
 }
 
 # Waits up to $1 seconds for the clock's window; sets window_id.

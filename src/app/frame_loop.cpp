@@ -1,7 +1,6 @@
 #include "app/frame_loop.h"
 
 #include <SDL/SDL_ttf.h>
-#include <string.h>
 
 #include "app/caption.h"
 #include "app/clock_state.h"
@@ -21,6 +20,9 @@ bool start_clock(void) {
     // Sound may be missing; the clock needs none of it, so the result is not looked at.
     SDL_Init(SDL_INIT_EVERYTHING);
     TTF_Init();
+    // Release what the clock never uses: the timer thread alone woke the process every
+    // millisecond. SDL_Delay and SDL_GetTicks need no timer subsystem.
+    SDL_QuitSubSystem(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_CDROM | SDL_INIT_JOYSTICK);
     if (!open_window()) {
         return false;
     }
@@ -36,11 +38,11 @@ void load_resources(void) {
     generate_strips();
 }
 
-// X11 delivers X keycodes where other systems deliver PC scancodes.
-static int key_codes_are_x11(void) {
+// Which code set key events carry depends on the SDL 1.2 runtime loaded and its video driver.
+static int runtime_key_codes_are_x11(void) {
     char driver[16] = "";
     SDL_VideoDriverName(driver, sizeof driver);
-    return strcmp(driver, "x11") == 0;
+    return key_codes_are_x11(SDL_Linked_Version()->patch, driver);
 }
 
 static void take_one_event(void) {
@@ -56,7 +58,7 @@ static void take_one_event(void) {
         resize_event(event.resize.w, event.resize.h);
         break;
     case SDL_KEYUP:
-        key_command(event.key.keysym.scancode, key_codes_are_x11());
+        key_command(event.key.keysym.scancode, runtime_key_codes_are_x11());
         break;
     default:
         break;

@@ -2,6 +2,7 @@
 
 #include <limits.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "app/clock_state.h"
 #include "render/font_table.h"
@@ -36,6 +37,19 @@ KeyCommand command_for_pc_scancode(int scancode) {
 KeyCommand command_for_x11_keycode(int keycode) {
     // For these keys the Linux key code equals the PC set-1 scancode, and X adds 8 to it.
     return keycode >= 8 ? command_for_pc_scancode(keycode - 8) : kNoCommand;
+}
+
+int key_codes_are_x11(int runtimePatchLevel, const char* videoDriver) {
+#ifdef __linux__
+    // The compat runtime makes up Linux key codes + 8 from SDL 2's scancodes, whatever the
+    // driver; its patch levels start at 50.
+    if (runtimePatchLevel >= 50) {
+        return 1;
+    }
+#else
+    (void)runtimePatchLevel;
+#endif
+    return strcmp(videoDriver, "x11") == 0;
 }
 
 // value + step, held at the int limits instead of overflowing. Only a hand-edited settings file

@@ -18,6 +18,11 @@ enum KeyCommand {
 KeyCommand command_for_pc_scancode(int scancode);
 KeyCommand command_for_x11_keycode(int keycode);
 
+// Whether key events carry X keycodes, from the SDL 1.2 runtime's patch level and its video
+// driver name: on the x11 driver, and on Linux with the compat runtime over SDL 2 (patch level
+// 50 and up; classic SDL 1.2 is 1.2.15) under every driver, Wayland included.
+int key_codes_are_x11(int runtimePatchLevel, const char* videoDriver);
+
 // Runs one command on the clock state.
 void run_command(KeyCommand command);
 

@@ -6,6 +6,10 @@
 # operations, and checks what that person would see and get.
 set -euo pipefail
 
+# The private X server and the cleanup of every process a scenario starts.
+# shellcheck source=tools/x_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
+
 readonly clock_bin=$1 runtime_dir=$2 text_size_bin=$3 close_window_bin=$4
 shift 4
 
@@ -16,39 +20,21 @@ readonly probe_text="cha'maH chorghvatlh vaghmaH chorgh rep "
 readonly probe_seconds="vaghmaH chorgh lup"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-e2e.XXXXXX")
-run_dir="" clock_pid="" xvfb_pid="" watchdog_pid="" win=""
+run_dir="" clock_pid="" win=""
 
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
 
-# Ends the clock if it still runs: politely first, then for sure.
-stop_clock() {
-    [[ -n $clock_pid ]] || return 0
-    kill "$clock_pid" 2>/dev/null || true
-    for _ in {1..40}; do
-        clock_alive || break
-        sleep 0.05
-    done
-    kill -KILL "$clock_pid" 2>/dev/null || true
-    wait "$clock_pid" 2>/dev/null || true
-    clock_pid=""
-}
-
 cleanup() {
     local status=$? clock_status=0
-    [[ -z $watchdog_pid ]] || kill "$watchdog_pid" 2>/dev/null || true
     if [[ -n $clock_pid ]] && ! clock_alive; then
         wait "$clock_pid" 2>/dev/null || clock_status=$?
         echo "--- the clock had ended by itself with status $clock_status" >&2
         clock_pid=""
     fi
-    stop_clock
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_started
     if ((status == 0)) && [[ -z ${E2E_KEEP:-} ]]; then
         rm -rf "$work"
     else
@@ -68,35 +54,7 @@ trap 'fail "the scenario ran past its time limit"' TERM INT
 time_limit() {
     mkfifo "$work/watchdog"
     (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$ "$xvfb_pid") >/dev/null 2>&1 &
-    watchdog_pid=$!
-}
-
-# Starts a private Xvfb on a display nobody uses: one with neither a lock file nor a socket. Two
-# servers started at once on the same number leave one holding the lock; it must be ours, or the
-# next number is tried.
-start_xvfb() {
-    local attempt n
-    for attempt in {1..20}; do
-        n=$((RANDOM % 900 + 100))
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in {1..200}; do
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            if [[ $(tr -d ' ' 2>/dev/null <"/tmp/.X$n-lock") == "$xvfb_pid" ]] &&
-                xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.05
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
-        echo "Xvfb on :$n did not start (attempt $attempt): $(grep -v '^$' "$work/xvfb.log" |
-            tail -n 2)" >&2
-    done
-    fail "Xvfb did not start"
+    register_pid $!
 }
 
 # Makes a fresh folder for a run and makes it the current one; Fonts/ and graphics/ link to the
@@ -132,6 +90,7 @@ start_clock() {
     (cd "$run_dir" && exec env SDL_VIDEODRIVER=x11 "$@" "$clock_bin") \
         >"$run_dir/out.txt" 2>"$run_dir/err.txt" </dev/null &
     clock_pid=$!
+    register_pid "$clock_pid"
     win=""
     for _ in {1..200}; do
         win=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
@@ -223,8 +182,12 @@ press() {
         fail "after pressing $1 expected a new line \"Key pressed $2 \", the last is \"$last\""
 }
 
-# Resizes the window by hand, as a window manager does, and waits for the clock to follow.
+# Resizes the window by hand, as a window manager does, and waits for the clock to follow. The
+# window goes to the top left first, as a person makes room before dragging a window larger: with
+# no window manager, SDL 2 (under the compat runtime) centres a new window, and an 800 x 600 one
+# grown from there would reach past the bottom of the screen, where no screenshot sees it.
 hand_resize() {
+    xdotool windowmove --sync "$win" 0 0
     xdotool windowsize "$win" "$1" "$2"
     expect_size "$1x$2" "resized by hand"
     wait_drawn
@@ -239,6 +202,7 @@ wait_exit() {
     done
     clock_alive && fail "the clock still runs $1 s after being told to quit"
     wait "$clock_pid" 2>/dev/null || status=$?
+    forget_pid "$clock_pid"
     clock_pid=""
     ((status < 128)) || fail "the clock died from signal $((status - 128))"
     ((status == 0)) || fail "the clock exited with status $status, expected 0"

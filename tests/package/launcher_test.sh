@@ -31,6 +31,7 @@ cat >"$clock" <<'EOF'
 #!/bin/sh
 echo "cwd=$(pwd -P) args=$#"
 echo "graphics=$(readlink graphics)"
+echo "hints=${SDL_RENDER_DRIVER-unset} ${SDL_FRAMEBUFFER_ACCELERATION-unset}"
 for font in Fonts/*; do
     if [ -L "$font" ] && [ -s "$font" ]; then
         echo "$font: link to a font file"
@@ -68,6 +69,10 @@ for name in tomnr.ttf KLS_____.ttf KLB_____.ttf bboron.ttf geodesic.ttf levity.t
     expect default "Fonts/$name: link to a font file"
 done
 expect default "status=0"
+# The SDL 2 hints for the compat runtime, unless the user chose otherwise.
+expect default "hints=software 0"
+run own_hints HOME="$home" SDL_RENDER_DRIVER=opengl "$launcher"
+expect own_hints "hints=opengl 0"
 
 run xdg HOME="$home" XDG_CONFIG_HOME="$prefix/xdg" "$launcher"
 expect xdg "cwd=$prefix/xdg/chronwick args=0"

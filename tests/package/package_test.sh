@@ -7,22 +7,16 @@
 # usage: package_test.sh BUILD_DIR APP_ID [--installed]
 set -euo pipefail
 
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+# The private X server, and the cleanup of the clock with whatever the launcher started.
+# shellcheck source=tools/x_session.sh
+source "$source_dir/tools/x_session.sh"
 build=$(cd "$1" && pwd)
 app_id=$2
 installed=""
 [ "${3:-}" != --installed ] || installed=yes
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/chronwick-package.XXXXXX)
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'stop_started; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -134,72 +128,83 @@ for text in 'KEYS' 'config.cwk' 'fopen failed on config' 'XDG_CONFIG_HOME' 'lege
 done
 
 echo "== the clock from the menu entry's command"
-exec 5>"$work/display"
-Xvfb -displayfd 5 -noreset -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 5>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_xvfb
 
-home="$work/home"
-mkdir -p "$home"
-# A user's own session: nothing of this test's environment but a path to the unpacked package.
-# The Exec line is a plain command without field codes, so word splitting runs it as is.
-# shellcheck disable=SC2086
-env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
-    SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy $exec_line >"$work/clock.out" 2>"$work/clock.err" &
-clock=$!
-pids+=("$clock")
+# run_installed_clock NAME [ENV...]: starts the clock the way the menu entry does, with a fresh
+# user's folder, and checks that it finds the installed files, runs on one thread (on the compat
+# runtime only with the launcher's SDL 2 hints), saves on C and ends on Esc with status 0.
+run_installed_clock() {
+    local name=$1 home=$work/home-$1 out=$work/clock-$1.out
+    shift
+    mkdir -p "$home"
+    # A user's own session: nothing of this test's environment but a path to the unpacked
+    # package. The Exec line is a plain command without field codes, so word splitting runs it.
+    # shellcheck disable=SC2086
+    env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
+        SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@" $exec_line >"$out" 2>"$work/clock-$name.err" &
+    local clock=$!
+    register_pid "$clock"
 
-window=""
-for _ in $(seq 100); do
-    # The caption names Chronwick, or Quillmark on 19 August.
-    window=$(xdotool search --name 'Chronwick|Quillmark' 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] && break
-    kill -0 "$clock" 2>/dev/null || break
-    sleep 0.2
-done
-[ -n "$window" ] || {
-    cat "$work/clock.out" "$work/clock.err" >&2
-    fail "no Chronwick window appeared"
-}
-folder="$home/.config/chronwick"
-[ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
-    fail "$folder/graphics does not link to the installed pictures"
-while read -r name package; do
-    if [ ! -L "$folder/Fonts/$name" ] || [ ! -s "$folder/Fonts/$name" ]; then
-        fail "$folder/Fonts/$name does not link to a font file of $package"
+    local window=""
+    for _ in $(seq 100); do
+        # The caption names Chronwick, or Quillmark on 19 August.
+        window=$(xdotool search --name 'Chronwick|Quillmark' 2>/dev/null | head -n 1) || true
+        [ -n "$window" ] && break
+        kill -0 "$clock" 2>/dev/null || break
+        sleep 0.2
+    done
+    [ -n "$window" ] || {
+        cat "$out" "$work/clock-$name.err" >&2
+        fail "$name: no Chronwick window appeared"
+    }
+    local folder="$home/.config/chronwick"
+    [ "$(readlink "$folder/graphics")" = "$root/usr/share/chronwick/graphics" ] ||
+        fail "$name: $folder/graphics does not link to the installed pictures"
+    local font package
+    while read -r font package; do
+        if [ ! -L "$folder/Fonts/$font" ] || [ ! -s "$folder/Fonts/$font" ]; then
+            fail "$name: $folder/Fonts/$font does not link to a font file of $package"
+        fi
+    done <<<"$fonts"
+    local dangling
+    dangling=$(find "$folder" "$root/usr/share/chronwick" -xtype l)
+    [ -z "$dangling" ] || fail "$name: dangling links: $dangling"
+
+    timeout 10 xdotool windowfocus --sync "$window" || fail "$name: could not focus the clock window"
+    xdotool key c
+    printf '12\n1\n680\n100\n' >"$work/settings"
+    for _ in $(seq 50); do
+        cmp -s "$work/settings" "$folder/config.cwk" && break
+        sleep 0.2
+    done
+    cmp "$work/settings" "$folder/config.cwk" || fail "$name: C did not save the default settings"
+    local threads
+    threads=$(find "/proc/$clock/task" -mindepth 1 -maxdepth 1 | wc -l)
+    [ "$threads" -eq 1 ] || fail "$name: the clock runs $threads threads, expected 1"
+
+    xdotool key Escape
+    for _ in $(seq 50); do
+        kill -0 "$clock" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$clock" 2>/dev/null && fail "$name: Esc did not close the clock"
+    local status=0
+    wait "$clock" || status=$?
+    forget_pid "$clock"
+    [ "$status" -eq 0 ] || fail "$name: the clock exited with $status"
+
+    grep -q -x 'Key pressed 54 ' "$out" || fail "$name: the clock did not report the C key"
+    if grep -E '^failed (load|to render font) $' "$out"; then
+        fail "$name: the installed clock could not use its fonts"
     fi
-done <<<"$fonts"
-dangling=$(find "$folder" "$root/usr/share/chronwick" -xtype l)
-[ -z "$dangling" ] || fail "dangling links: $dangling"
+}
 
-timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the clock window"
-xdotool key c
-printf '12\n1\n680\n100\n' >"$work/settings"
-for _ in $(seq 50); do
-    cmp -s "$work/settings" "$folder/config.cwk" && break
-    sleep 0.2
+run_installed_clock classic
+# The compat runtime (SDL 1.2 on SDL 2), picked by its private folder, when it is installed.
+for compat in /usr/lib/*/sdl12-compat; do
+    if [ -e "$compat/libSDL-1.2.so.0" ]; then
+        echo "== the same on the compat runtime"
+        run_installed_clock compat LD_LIBRARY_PATH="$compat"
+    fi
 done
-cmp "$work/settings" "$folder/config.cwk" || fail "C did not save the default settings"
-
-xdotool key Escape
-for _ in $(seq 50); do
-    kill -0 "$clock" 2>/dev/null || break
-    sleep 0.2
-done
-kill -0 "$clock" 2>/dev/null && fail "Esc did not close the clock"
-status=0
-wait "$clock" || status=$?
-[ "$status" -eq 0 ] || fail "the clock exited with $status"
-
-grep -q -x 'Key pressed 54 ' "$work/clock.out" || fail "the clock did not report the C key"
-if grep -E '^failed (load|to render font) $' "$work/clock.out"; then
-    fail "the installed clock could not use its fonts"
-fi
 echo "package test passed"
