@@ -81,6 +81,8 @@ step() {
         printf '%-16s FAILED  %4d s\n' "$name" "$took" >>/root/logs/summary
         grep -A 40 'tests FAILED' "/root/logs/$name.log" || tail -n 40 "/root/logs/$name.log"
     fi
+    # ctest's count, e.g. "100% tests passed, 0 tests failed out of 101".
+    sed -n 's/^\([0-9]*% tests passed.*\)/    \1/p' "/root/logs/$name.log" >>/root/logs/summary
 }
 
 inside() {
