@@ -13,9 +13,9 @@ packages=(
     clang valgrind
     desktop-file-utils appstream dpkg-dev file man-db fontconfig
 )
-# The font packages of the faces the clock opens.
+# The font packages of the faces the clock opens, each once.
 while IFS='|' read -r _file _family _style package _licence; do
-    packages+=("$package")
+    [[ " ${packages[*]} " == *" $package "* ]] || packages+=("$package")
 done < <(sh "$here/tools/find_fonts.sh" list "$here/assets/fonts.manifest")
 
 sudo=""
