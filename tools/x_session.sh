@@ -125,22 +125,23 @@ stop_trees() {
     done
 }
 
-stop_started() {
+# Stops those of the registered processes given that still run, with their trees, and reaps them.
+stop_and_reap() {
     local pid running=()
+    mapfile -t running < <(still_running "$@")
+    stop_trees "${running[@]}"
+    for pid in "$@"; do
+        wait "$pid" 2>/dev/null || true
+    done
+}
+
+stop_started() {
     # A second signal must not cut the cleanup short.
     trap '' TERM INT
-    mapfile -t running < <(still_running "${started_pids[@]}")
-    stop_trees "${running[@]}"
-    for pid in "${started_pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
+    stop_and_reap "${started_pids[@]}"
     started_pids=()
     # The X servers last, once none of their clients is left.
-    mapfile -t running < <(still_running "${xvfb_pids[@]}")
-    stop_trees "${running[@]}"
-    for pid in "${xvfb_pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
+    stop_and_reap "${xvfb_pids[@]}"
     xvfb_pids=()
     if [ -n "$work_dir" ]; then
         rm -rf "$work_dir"
