@@ -292,19 +292,6 @@ else
     echo "process.sh: no compat runtime (Debian package libsdl1.2-compat): classic SDL 1.2 only" >&2
 fi
 
-clock_cpu=$(figure classic_clock_cpu_pct)
-reference_cpu=$(figure classic_reference_cpu_pct)
-clock_side_cpu=$(figure classic_clock_side_cpu_pct)
-reference_side_cpu=$(figure classic_reference_side_cpu_pct)
-clock_steady_cpu=$(figure classic_clock_steady_cpu_pct)
-reference_steady_cpu=$(figure classic_reference_steady_cpu_pct)
-clock_x_cpu=$(figure classic_clock_xserver_cpu_pct)
-reference_x_cpu=$(figure classic_reference_xserver_cpu_pct)
-clock_x_steady_cpu=$(figure classic_clock_xserver_steady_cpu_pct)
-reference_x_steady_cpu=$(figure classic_reference_xserver_steady_cpu_pct)
-clock_peak_kb=$(figure classic_clock_peak_kb)
-reference_peak_kb=$(figure classic_reference_peak_kb)
-
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "none" || b == "none" || b == 0) print "-"; else printf "%.2f", a / b }'
 }
@@ -312,22 +299,26 @@ megabytes() {
     awk -v kb="$1" 'BEGIN { printf "%.1f", kb * 1024 / 1e6 }'
 }
 
+# classic_row LABEL NAME [CONVERT]: the clock's and the reference loop's figure NAME on classic
+# SDL 1.2, each shown through CONVERT when given, and their ratio.
+classic_row() {
+    local clock reference
+    clock=$(figure "classic_clock_$2")
+    reference=$(figure "classic_reference_$2")
+    printf '%-46s %10s %10s %8s\n' "$1" "$(${3:-echo} "$clock")" "$(${3:-echo} "$reference")" \
+        "$(ratio "$clock" "$reference")"
+}
+
 declare -A library_names=([classic]="classic SDL 1.2" [compat]="compat, launcher's hints"
     [compat_gl]="compat, SDL 2 defaults")
 {
     printf '%-46s %10s %10s %8s\n' "Whole process, classic SDL 1.2, 680 x 100" clock reference ratio
-    printf '%-46s %10s %10s %8s\n' "CPU % of one core, exec to ${seconds} s" "$clock_cpu" "$reference_cpu" \
-        "$(ratio "$clock_cpu" "$reference_cpu")"
-    printf '%-46s %10s %10s %8s\n' "  of which threads other than main (SDL timer)" "$clock_side_cpu" \
-        "$reference_side_cpu" "$(ratio "$clock_side_cpu" "$reference_side_cpu")"
-    printf '%-46s %10s %10s %8s\n' "CPU % of one core, ${steady_from} s to ${seconds} s" "$clock_steady_cpu" \
-        "$reference_steady_cpu" "$(ratio "$clock_steady_cpu" "$reference_steady_cpu")"
-    printf '%-46s %10s %10s %8s\n' "X server CPU %, exec to ${seconds} s" "$clock_x_cpu" "$reference_x_cpu" \
-        "$(ratio "$clock_x_cpu" "$reference_x_cpu")"
-    printf '%-46s %10s %10s %8s\n' "X server CPU %, ${steady_from} s to ${seconds} s" "$clock_x_steady_cpu" \
-        "$reference_x_steady_cpu" "$(ratio "$clock_x_steady_cpu" "$reference_x_steady_cpu")"
-    printf '%-46s %10s %10s %8s\n' "Peak RSS (VmHWM), MB of 10^6 bytes" "$(megabytes "$clock_peak_kb")" \
-        "$(megabytes "$reference_peak_kb")" "$(ratio "$clock_peak_kb" "$reference_peak_kb")"
+    classic_row "CPU % of one core, exec to ${seconds} s" cpu_pct
+    classic_row "  of which threads other than main (SDL timer)" side_cpu_pct
+    classic_row "CPU % of one core, ${steady_from} s to ${seconds} s" steady_cpu_pct
+    classic_row "X server CPU %, exec to ${seconds} s" xserver_cpu_pct
+    classic_row "X server CPU %, ${steady_from} s to ${seconds} s" xserver_steady_cpu_pct
+    classic_row "Peak RSS (VmHWM), MB of 10^6 bytes" peak_kb megabytes
     printf '%-46s %10s %10s %8s\n' "Exec to window mapped, ms (median of $launches)" "$clock_window_ms" \
         "$reference_window_ms" "$(ratio "$clock_window_ms" "$reference_window_ms")"
     printf '%-46s %10s %10s %8s\n' "Exec to first frame, ms (median of $launches)" "$first_frame_ms" - -
@@ -349,18 +340,6 @@ declare -A library_names=([classic]="classic SDL 1.2" [compat]="compat, launcher
 if [ -n "${PROCESS_RESULTS:-}" ]; then
     cat >"$PROCESS_RESULTS" <<EOF
 seconds $seconds
-clock_cpu_pct $clock_cpu
-reference_cpu_pct $reference_cpu
-clock_side_cpu_pct $clock_side_cpu
-reference_side_cpu_pct $reference_side_cpu
-clock_steady_cpu_pct $clock_steady_cpu
-reference_steady_cpu_pct $reference_steady_cpu
-clock_xserver_cpu_pct $clock_x_cpu
-reference_xserver_cpu_pct $reference_x_cpu
-clock_xserver_steady_cpu_pct $clock_x_steady_cpu
-reference_xserver_steady_cpu_pct $reference_x_steady_cpu
-clock_peak_kb $clock_peak_kb
-reference_peak_kb $reference_peak_kb
 clock_window_ms $clock_window_ms
 reference_window_ms $reference_window_ms
 first_frame_ms $first_frame_ms

@@ -83,8 +83,8 @@ row() {
 
 small_pass=$(ratio "$(figure pass/clock/680x100/prepared 3)" "$(figure pass/clock/680x100/blended 3)")
 large_pass=$(ratio "$(figure pass/clock/1300x1000/prepared 3)" "$(figure pass/clock/1300x1000/blended 3)")
-process_cpu=$(ratio "$(process_figure clock_cpu_pct)" "$(process_figure reference_cpu_pct)")
-steady_cpu=$(ratio "$(process_figure clock_steady_cpu_pct)" "$(process_figure reference_steady_cpu_pct)")
+process_cpu=$(ratio "$(process_figure classic_clock_cpu_pct)" "$(process_figure classic_reference_cpu_pct)")
+steady_cpu=$(ratio "$(process_figure classic_clock_steady_cpu_pct)" "$(process_figure classic_reference_steady_cpu_pct)")
 classic_wakeups=$(process_figure classic_clock_wakeups_per_s)
 compat_wakeups=$(process_figure compat_clock_wakeups_per_s)
 compat_gl_wakeups=$(process_figure compat_gl_clock_wakeups_per_s)
@@ -93,8 +93,8 @@ first_frame_cpu=$(ratio "$(process_figure first_frame_cpu_ms)" "$(figure strips/
 # Memory in MB of 10^6 bytes; VmHWM is in KiB. One strip holds 1300 x 200 x 4 bytes.
 strips_mb=$(awk 'BEGIN { printf "%.1f", 20 * 1300 * 200 * 4 / 1e6 }')
 fonts_mb=$(awk -v m="$(figure fonts/open_table 4)" 'BEGIN { printf "%.1f", m * 1048576 / 1e6 }')
-reference_mb=$(awk -v k="$(process_figure reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
-clock_mb=$(awk -v k="$(process_figure clock_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+reference_mb=$(awk -v k="$(process_figure classic_reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+clock_mb=$(awk -v k="$(process_figure classic_clock_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
 memory_limit=$(awk -v r="$reference_mb" -v s="$strips_mb" -v f="$fonts_mb" 'BEGIN { printf "%.1f", r + s + f }')
 
 echo
