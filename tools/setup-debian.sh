@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs whatever the build, the clock and the test suite need on Debian 12 or 13, and nothing
-# when everything is already there. Uses sudo when not run as root.
+# Installs whatever the build, the clock and the test suite need on Debian 12, 13 or 14, and
+# nothing when everything is already there. Uses sudo when not run as root. Where a package is
+# not needed on every release, what apt offers decides, never a list of release names.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -9,7 +10,7 @@ packages=(
     libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgif-dev libx11-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick faketime
-    libsdl1.2-compat sway wtype
+    sway wtype
     clang valgrind
     desktop-file-utils appstream dpkg-dev file man-db fontconfig
 )
@@ -22,24 +23,40 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 updated=""
 
+update_once() {
+    [ -n "$updated" ] || $sudo apt-get update -q
+    updated=yes
+}
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
 # install_missing PACKAGE...: installs those not installed yet.
 install_missing() {
     local missing=() p
     for p in "$@"; do
-        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-            missing+=("$p")
-        fi
+        installed "$p" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    if [ -z "$updated" ]; then
-        $sudo apt-get update -q
-        updated=yes
-    fi
+    update_once
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# offered PACKAGE: whether this release's apt has a version of it to install.
+offered() {
+    update_once
+    apt-cache policy "$1" | grep -q '^ *Candidate: [^(]'
+}
+
 install_missing "${packages[@]}"
+# Where libsdl1.2debian is classic SDL 1.2 (Debian 12), the compat runtime comes as a package of
+# its own beside it, so the window scenarios run on both; where libsdl1.2debian is the compat
+# runtime itself, the release may offer no such package (Debian 14).
+if ! installed libsdl1.2-compat && offered libsdl1.2-compat; then
+    install_missing libsdl1.2-compat
+fi
 # The fuzz build links clang's own runtime, which each release packages under clang's major
 # version (libclang-rt-14-dev on Debian 12, libclang-rt-19-dev on 13): follow the clang installed.
 clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\)\..*/\1/p' | head -n 1)
