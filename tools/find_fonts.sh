@@ -9,8 +9,10 @@
 #        find_fonts.sh link MANIFEST FOLDER   links FOLDER/<file> to each face's file, and leaves
 #                                             a real file of that name alone (the launcher)
 #
-# A face that is not installed, or for which fontconfig only offers a substitute, gets one line
-# naming the Debian package to install; copy and link then go on with the others and exit 1.
+# The style field may list several styles of the family, best first: the first one installed is
+# taken. A face none of whose styles is installed, or for which fontconfig only offers a
+# substitute, gets one line naming the Debian package to install; copy and link then go on with
+# the others and exit 1.
 # POSIX sh (the launcher runs it); no pipelines whose failure would go unseen.
 set -eu
 
@@ -60,6 +62,26 @@ face_file() {
     return 1
 }
 
+# first_face FAMILY STYLES: the file of the first of the comma-separated STYLES that this system
+# has (font packages drop and rename weights between releases), else what fontconfig offers for
+# the first of them.
+first_face() {
+    styles=$2,
+    offered=""
+    while [ -n "$styles" ]; do
+        style=${styles%%,*}
+        styles=${styles#*,}
+        style=${style# }
+        if found=$(face_file "$1" "$style"); then
+            printf '%s\n' "$found"
+            return 0
+        fi
+        [ -n "$offered" ] || offered=$found
+    done
+    printf '%s\n' "$offered"
+    return 1
+}
+
 [ $# -ge 2 ] || usage
 mode=$1
 manifest=$2
@@ -89,7 +111,8 @@ entries=$(list_entries "$manifest")
 status=0
 while IFS='|' read -r name family style package _licence; do
     target="$folder/$name"
-    if ! found=$(face_file "$family" "$style"); then
+    if ! found=$(first_face "$family" "$style"); then
+        style=$(printf '%s' "$style" | sed 's/, */ or /g')
         if [ -n "$found" ]; then
             echo "Font $name: $family $style is not installed (fontconfig offers $found instead): install the Debian package $package"
         else

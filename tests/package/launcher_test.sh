@@ -116,6 +116,12 @@ if [ "$(wc -l <"$out/missing")" -ne 1 ] ||
     fail "a missing face is not reported in one line naming its package: $(cat "$out/missing")"
 fi
 [ ! -L "$prefix/missing/tomnr.ttf" ] || fail "the link for a missing face was left"
+# A style the system lacks gives way to the next one the manifest lists for that file.
+printf 'tomnr.ttf | Liberation Serif | Hairline, Regular | fonts-liberation2 | OFL-1.1\n' \
+    >"$prefix/fallback.manifest"
+"$prefix/$3/find-fonts" link "$prefix/fallback.manifest" "$prefix/missing" >"$out/fallback" 2>&1 ||
+    fail "find-fonts did not take the second style: $(cat "$out/fallback")"
+[ -s "$prefix/missing/tomnr.ttf" ] || fail "no link to the second style's file"
 
 mkdir -p "$prefix/elsewhere"
 ln -s "$launcher" "$prefix/elsewhere/chronwick"
