@@ -20,9 +20,11 @@ class Sizing : public ::testing::Test {
         open_dummy_window();
         load_runtime_resources();
     }
-    // Runs one pass at a fixed time with the event, if any, queued before it.
+    // Runs one pass at a fixed time with the event, if any, queued alone before it: a runtime
+    // that opens a new window for another size queues that window's focus events.
     void pass_with(const SDL_Event* event) {
         if (event != NULL) {
+            drain_events();
             SDL_Event copy = *event;
             SDL_PushEvent(&copy);
         }

@@ -19,8 +19,22 @@ void resize_event(int width, int height) {
     giChange = 2;
 }
 
+// The compat runtime after 1.2.68 keeps the buffers of a window's first size when the mode is
+// set again at another one, and overruns them at the next update (seen with 1.2.78 over SDL 2
+// and over SDL 3). Passing through an OpenGL mode makes it give up the window and its buffers;
+// the mode set after that opens the window anew at the new size, with the same caption. Classic
+// SDL 1.2 and the earlier compat runtimes resize the window they have.
+static SDL_Surface* set_video_mode(void) {
+    const SDL_Surface* current = SDL_GetVideoSurface();
+    const bool resizes = current != NULL && (current->w != giX || current->h != giY);
+    if (resizes && SDL_Linked_Version()->patch > 68) {
+        SDL_SetVideoMode(giX, giY, 32, SDL_OPENGL);
+    }
+    return SDL_SetVideoMode(giX, giY, 32, kVideoFlags);
+}
+
 bool open_window(void) {
-    screen = SDL_SetVideoMode(giX, giY, 32, kVideoFlags);
+    screen = set_video_mode();
     if (screen == NULL) {
         printf("Cannot open a %d x %d window: %s\n", giX, giY, SDL_GetError());
         return false;
@@ -29,12 +43,12 @@ bool open_window(void) {
 }
 
 // Sets the video mode again at giX x giY. Should that fail, the window goes back to the size it
-// had; only when even that fails does the clock stop, as it has nothing left to draw on.
+// had; only when even that fails does the clock stop, as it has nothing left to draw on. The
+// surface SDL returns for the window belongs to SDL, which frees or reuses it itself.
 static void set_video_mode_again(void) {
     const int previousWidth = screen ? screen->w : kDefaultWidth;
     const int previousHeight = screen ? screen->h : kDefaultHeight;
-    SDL_FreeSurface(screen);
-    screen = SDL_SetVideoMode(giX, giY, 32, kVideoFlags);
+    screen = set_video_mode();
     if (screen != NULL) {
         return;
     }

@@ -13,8 +13,8 @@ SizingRow sizing_row(int layout);
 // The user resized the window by hand: apply width x height in this pass.
 void resize_event(int width, int height);
 
-// Opens the window at giX x giY, replacing screen. Prints a line and returns false when no
-// window can be had at that size.
+// Opens the window at giX x giY, or gives the open one that size, replacing screen. Prints a
+// line and returns false when no window can be had at that size.
 bool open_window(void);
 
 // Carries out a pending resize request (giChange), once a pass after the background.
