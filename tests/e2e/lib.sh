@@ -108,9 +108,10 @@ start_clock() {
 # nothing else is ever drawn, lacks the background colour.
 wait_drawn() {
     local size r g b deadline=$((SECONDS + 10))
-    size=$(window_size)
     while ((SECONDS < deadline)); do
+        size=$(window_size)
         clock_alive || fail "the clock ended before drawing a whole frame"
+        [[ $size != x ]] || { sleep 0.1 && continue; } # between an old window and its new one
         read -r r g b < <(convert "$(shot corner)" -crop "1x1+$((${size%x*} - 2))+$((${size#*x} - 2))" \
             -depth 8 rgb:- | od -An -tu1) || true
         [[ -n ${b:-} ]] && echo "0 0 $r $g $b" | awk "$not_background {exit 1}" && return 0
@@ -119,8 +120,30 @@ wait_drawn() {
     fail "the clock drew no whole $size frame within 10 s"
 }
 
+# Finds the clock's window afresh: the compat runtime from 1.2.69 on opens a new window for
+# every change of size. While the old one is gone and the new one not yet up, $win stays.
+find_window() {
+    local found
+    found=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
+    [[ -z $found ]] || win=$found
+}
+
+# Waits (up to 5 s) until the same window is found twice 0.2 s apart: a key typed into a window
+# that the clock is about to replace (a fit starts in the pass that reports the key before it)
+# would be lost with it.
+settle_window() {
+    local previous=""
+    for _ in {1..25}; do
+        find_window
+        [[ $win == "$previous" ]] && return 0
+        previous=$win
+        sleep 0.2
+    done
+}
+
 window_size() {
-    xwininfo -id "$win" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+    find_window
+    { xwininfo -id "$win" 2>/dev/null || true; } | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
 }
 
 # Waits (up to 5 s) for the window to measure $1 ("WxH"); $2 says why that size is expected.
@@ -146,6 +169,7 @@ expect_size_kept() {
 
 expect_caption() {
     local seen
+    find_window
     seen=$(xprop -id "$win" WM_NAME | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p')
     [[ $seen == "$1" ]] || fail "expected the caption \"$1\", saw \"$seen\""
 }
@@ -172,6 +196,8 @@ key_reports() {
 press() {
     local before last
     before=$(key_reports)
+    settle_window
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
     xdotool key "$1"
     for _ in {1..100}; do
         (($(key_reports) > before)) && break
@@ -187,6 +213,7 @@ press() {
 # no window manager, SDL 2 (under the compat runtime) centres a new window, and an 800 x 600 one
 # grown from there would reach past the bottom of the screen, where no screenshot sees it.
 hand_resize() {
+    settle_window
     xdotool windowmove --sync "$win" 0 0
     xdotool windowsize "$win" "$1" "$2"
     expect_size "$1x$2" "resized by hand"
@@ -248,8 +275,10 @@ fit_size() {
 
 # Takes a screenshot of the window as $work/$1.png and prints that file name.
 shot() {
-    # import can wait for ever on a window that is gone.
-    timeout 10 import -window "$win" "$work/$1.png" ||
+    # import can wait for ever on a window that is gone, and fails on one replaced meanwhile.
+    find_window
+    timeout 10 import -window "$win" "$work/$1.png" 2>/dev/null ||
+        { sleep 0.2 && find_window && timeout 10 import -window "$win" "$work/$1.png"; } ||
         fail "import could not take a screenshot$(clock_alive || echo ': the clock has ended')"
     echo "$work/$1.png"
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# A hand resize is applied at once and the whole window is painted; the next S fits it again.
+# A hand resize is applied at once and the whole window is painted; the next S fits it again,
+# and Esc after another hand resize ends the clock cleanly.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 time_limit 40
@@ -17,4 +18,6 @@ expect_pixels "$work/bottom.png" 0 0 800 40 "$not_background" 0 0 "non-backgroun
 press s 39
 size=$(fit_size 12 1 1)
 expect_size "$size" "S after the hand resize"
+# Esc right after a hand resize ends the clock with status 0.
+hand_resize 731 263
 quit_clock

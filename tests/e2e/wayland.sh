@@ -36,7 +36,9 @@ clock_copy=$run_dir/${clock_bin##*/}
 [[ -x $clock_copy ]] || clock_copy=$clock_bin
 mkdir -m 700 "$work/xdg"
 [[ -z ${as_user[*]} ]] || chown nobody:nogroup "$work/xdg"
-printf 'xwayland disable\n' >"$work/sway.conf"
+# The clock floats, as on a desktop: tiled, sway would give it the whole output, and the
+# fitted size could not be checked.
+printf 'xwayland disable\nfor_window [title="Quillmark"] floating enable\n' >"$work/sway.conf"
 chmod 644 "$work/sway.conf"
 session=(env HOME="$run_dir" XDG_RUNTIME_DIR="$work/xdg")
 

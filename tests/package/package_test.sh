@@ -130,9 +130,22 @@ done
 echo "== the clock from the menu entry's command"
 start_xvfb
 
+# The context switches of every thread of process $1 but the main one.
+other_threads_wakeups() {
+    local task total=0 switches
+    for task in /proc/"$1"/task/*; do
+        [ "${task##*/}" != "$1" ] || continue
+        switches=$(awk '/ctxt_switches/ {s += $2} END {print s + 0}' "$task/status" 2>/dev/null) ||
+            switches=0
+        total=$((total + switches))
+    done
+    echo "$total"
+}
+
 # run_installed_clock NAME [ENV...]: starts the clock the way the menu entry does, with a fresh
-# user's folder, and checks that it finds the installed files, runs on one thread (on the compat
-# runtime only with the launcher's SDL 2 hints), saves on C and ends on Esc with status 0.
+# user's folder, and checks that it finds the installed files, draws on its main thread alone
+# (on the compat runtime only with the launcher's SDL hints), saves on C and ends on Esc with
+# status 0.
 run_installed_clock() {
     local name=$1 home=$work/home-$1 out=$work/clock-$1.out
     shift
@@ -178,9 +191,14 @@ run_installed_clock() {
         sleep 0.2
     done
     cmp "$work/settings" "$folder/config.cwk" || fail "$name: C did not save the default settings"
-    local threads
-    threads=$(find "/proc/$clock/task" -mindepth 1 -maxdepth 1 | wc -l)
-    [ "$threads" -eq 1 ] || fail "$name: the clock runs $threads threads, expected 1"
+    # With the launcher's hints the frame reaches the window on the main thread alone. Threads
+    # the runtime started for nothing (SDL 3 probes OpenGL, and Mesa keeps its threads) sleep.
+    local before after
+    before=$(other_threads_wakeups "$clock")
+    sleep 2
+    after=$(other_threads_wakeups "$clock")
+    [ $((after - before)) -le 2 ] ||
+        fail "$name: threads besides the main one woke $((after - before)) times in 2 s"
 
     xdotool key Escape
     for _ in $(seq 50); do
@@ -199,8 +217,8 @@ run_installed_clock() {
     fi
 }
 
-run_installed_clock classic
-# The compat runtime (SDL 1.2 on SDL 2), picked by its private folder, when it is installed.
+run_installed_clock default
+# The compat runtime, picked by its private folder, where it is installed beside classic SDL 1.2.
 for compat in /usr/lib/*/sdl12-compat; do
     if [ -e "$compat/libSDL-1.2.so.0" ]; then
         echo "== the same on the compat runtime"
