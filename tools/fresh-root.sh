@@ -5,7 +5,7 @@
 # under xvfb-run, builds the .deb, installs it with apt and runs the package test on the
 # installed package. Prints each step's result and time; fails if any step fails.
 #
-# usage: tools/fresh-root.sh RELEASE        (as root; RELEASE is e.g. bookworm or trixie)
+# usage: tools/fresh-root.sh RELEASE   (as root; RELEASE is e.g. bookworm, trixie or forky)
 #
 # The release's base root is kept as a tarball in /var/cache/chronwick-fresh-root/ (made anew
 # when a week old), and so are the .deb files apt downloads, so that a second run downloads
@@ -162,7 +162,7 @@ in_root() {
 outside() {
     release=${1:-}
     if [ $# -ne 1 ] || ! [[ $release =~ ^[a-z]+$ ]]; then
-        echo "usage: $0 RELEASE   (a Debian release name, e.g. bookworm or trixie)" >&2
+        echo "usage: $0 RELEASE   (a Debian release name, e.g. bookworm, trixie or forky)" >&2
         exit 2
     fi
     if [ "$(id -u)" -ne 0 ]; then
@@ -192,9 +192,15 @@ outside() {
     base="$cache/$release.tar"
     if [ -z "$(find "$base" -mtime -7 2>/dev/null)" ]; then
         echo "== making the $release base root (debootstrap, kept in $base)"
-        # The release's own default mirror; only git and make beyond the minimal base.
+        # The mirror this machine's apt uses; only git and make beyond the minimal base. A
+        # release newer than this debootstrap knows (Debian 14 from Debian 12) is made with the
+        # script of sid, which every newer release's is a copy of.
+        local mirror script=/usr/share/debootstrap/scripts/$release
+        mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+            awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}')
+        [ -e "$script" ] || script=/usr/share/debootstrap/scripts/sid
         run_waiting debootstrap --variant=minbase --include=git,make "$release" "$work/base" \
-            >"$work/debootstrap.log" 2>&1 || {
+            "${mirror:-http://deb.debian.org/debian/}" "$script" >"$work/debootstrap.log" 2>&1 || {
             tail -n 20 "$work/debootstrap.log" >&2
             echo "debootstrap $release failed" >&2
             exit 1
@@ -210,6 +216,9 @@ outside() {
     prepared=$(date +%s)
 
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # A mirror's copy of the testing release may be a snapshot whose Release file is past its
+    # Valid-Until date; this throwaway root accepts it, and nothing the project installs does.
+    echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/99fresh-root-snapshot"
     # No services start inside the root.
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"
