@@ -4,6 +4,8 @@
 # every process it or its caller starts. On exit (and on TERM or INT) it stops only those, with
 # everything they started in turn, and then the X servers:
 #   start_xvfb            a private server (sets DISPLAY, xvfb_display and xvfb_pid)
+#   start_sway            a private headless Wayland compositor without X (sets sway_session,
+#                         sway_user and sway_ipc; sway_shows TEXT looks for a window title)
 #   register_pid PID      a process the caller started in the background, to be stopped on exit
 #   stop_started          the cleanup itself; a caller with an EXIT trap of its own calls it
 # A clock that no longer polls its events ignores SIGTERM (SDL turns it into a quit event), so
@@ -18,6 +20,9 @@ declare -A started_at=()
 xvfb_pids=()
 xvfb_pid=""
 xvfb_display=""
+sway_user=()
+sway_session=()
+sway_ipc=""
 work_dir=""
 x_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-x.XXXXXX")
 readonly x_session_grace_tenths=20
@@ -198,6 +203,52 @@ start_xvfb() {
     echo "Xvfb did not start within 10 s; its log:" >&2
     cat "$log" >&2
     exit 1
+}
+
+# Starts a headless sway with no Xwayland, whose windows float as on a desktop, and waits for
+# its Wayland and IPC sockets. sway refuses to run as root: then it runs as nobody, and so must
+# its clients, each prefixed with "${sway_user[@]}" (empty otherwise) and given the assignments
+# "${sway_session[@]}" (HOME, XDG_RUNTIME_DIR, WAYLAND_DISPLAY) through env, without DISPLAY.
+start_sway() {
+    require_tools sway swaymsg setpriv
+    local dir socket="" log
+    dir=$(mktemp -d "$x_session_dir/sway.XXXXXX")
+    sway_user=()
+    if [ "$(id -u)" -eq 0 ]; then
+        sway_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+        chmod 711 "$x_session_dir"
+        chown nobody:nogroup "$dir"
+    fi
+    mkdir -m 700 "$dir/xdg"
+    [ ${#sway_user[@]} -eq 0 ] || chown nobody:nogroup "$dir/xdg"
+    printf 'xwayland disable\nfor_window [title="Quillmark"] floating enable\n' >"$dir/sway.conf"
+    chmod 644 "$dir/sway.conf"
+    sway_session=(HOME="$dir" XDG_RUNTIME_DIR="$dir/xdg")
+    log="$dir/sway.log"
+    "${sway_user[@]}" env -u DISPLAY "${sway_session[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_RENDERER=pixman sway -c "$dir/sway.conf" >"$log" 2>&1 &
+    local pid=$!
+    register_pid "$pid"
+    sway_ipc=""
+    for _ in $(seq 100); do
+        socket=$(find "$dir/xdg" -name 'wayland-*' -type s -printf '%f\n' | head -n 1)
+        sway_ipc=$(find "$dir/xdg" -name 'sway-ipc.*' -type s | head -n 1)
+        [ -n "$socket" ] && [ -n "$sway_ipc" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$socket" ] || [ -z "$sway_ipc" ]; then
+        echo "sway opened no Wayland socket within 10 s; its log:" >&2
+        tail -n 5 "$log" >&2
+        exit 1
+    fi
+    sway_session+=(WAYLAND_DISPLAY="$socket")
+}
+
+# Whether sway shows a window whose title has $1 in it.
+sway_shows() {
+    "${sway_user[@]}" env "${sway_session[@]}" swaymsg -s "$sway_ipc" -t get_tree 2>/dev/null |
+        grep -q -- "$1"
 }
 
 # A private folder for the clock: links to the runtime fonts and pictures, no settings file, so

@@ -140,6 +140,14 @@ status=0
 env -i PATH=/usr/bin:/bin HOME="$home" "$launcher" >"$out/no_display" 2>&1 || status=$?
 [ "$status" -eq 1 ] || fail "without a display the launcher exited with $status"
 grep -q 'no display' "$out/no_display" || fail "without a display: $(cat "$out/no_display")"
+# A Wayland display alone serves only a clock that loads the compat runtime; the stand-in loads
+# no SDL at all.
+status=0
+env -i PATH=/usr/bin:/bin HOME="$home" WAYLAND_DISPLAY=wayland-0 "$launcher" >"$out/wayland_only" 2>&1 ||
+    status=$?
+[ "$status" -eq 1 ] || fail "with only a Wayland display the launcher exited with $status"
+grep -q 'no display to open the clock on: only a Wayland display' "$out/wayland_only" ||
+    fail "with only a Wayland display: $(cat "$out/wayland_only")"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures launcher checks failed" >&2

@@ -70,6 +70,7 @@ echo "== contents"
     echo ./usr/share/doc/chronwick/copyright
     echo ./usr/share/doc/chronwick/changelog.gz
     echo ./usr/libexec/chronwick/find-fonts
+    echo ./usr/libexec/chronwick/sdl-runtime
     echo ./usr/share/chronwick/fonts.manifest
     for picture in {0..9} {20..29} {40..49} circle circle2 circle4; do
         echo "./usr/share/chronwick/graphics/$picture.gif"
@@ -217,12 +218,66 @@ run_installed_clock() {
     fi
 }
 
+# run_on_wayland NAME [ENV...]: the menu entry's command in a Wayland session with no X display,
+# where the launcher starts the clock on the compat runtime, which draws on Wayland itself. The
+# window shows, and Esc typed on a virtual keyboard ends the clock with status 0.
+run_on_wayland() {
+    local name=$1 home=$work/home-wayland-$1 out=$work/clock-wayland-$1.out
+    shift
+    mkdir -p "$home"
+    if [ ${#sway_user[@]} -ne 0 ]; then
+        chown nobody:nogroup "$home"
+        chmod 711 "$work"
+    fi
+    # shellcheck disable=SC2086
+    "${sway_user[@]}" env -i "${sway_session[@]}" HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" \
+        SDL_AUDIODRIVER=dummy "$@" $exec_line >"$out" 2>&1 &
+    local clock=$!
+    register_pid "$clock"
+    for _ in $(seq 100); do
+        sway_shows Quillmark && break
+        kill -0 "$clock" 2>/dev/null || break
+        sleep 0.2
+    done
+    sway_shows Quillmark || {
+        cat "$out" >&2
+        fail "$name on Wayland: no clock window appeared"
+    }
+    "${sway_user[@]}" env "${sway_session[@]}" timeout 15 wtype -s 1500 -k Escape ||
+        fail "$name on Wayland: wtype failed"
+    for _ in $(seq 50); do
+        kill -0 "$clock" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$clock" 2>/dev/null && fail "$name on Wayland: Esc did not close the clock"
+    local status=0
+    wait "$clock" || status=$?
+    forget_pid "$clock"
+    [ "$status" -eq 0 ] || fail "$name on Wayland: the clock exited with $status: $(cat "$out")"
+    grep -q -x 'Key pressed 9 ' "$out" || fail "$name on Wayland: Esc was not reported"
+}
+
 run_installed_clock default
 # The compat runtime, picked by its private folder, where it is installed beside classic SDL 1.2.
+wayland_env=()
 for compat in /usr/lib/*/sdl12-compat; do
     if [ -e "$compat/libSDL-1.2.so.0" ]; then
         echo "== the same on the compat runtime"
         run_installed_clock compat LD_LIBRARY_PATH="$compat"
+        wayland_env=(LD_LIBRARY_PATH="$compat")
     fi
 done
+
+# Where the clock can reach the compat runtime, it runs in a Wayland-only session too.
+runtime=$(env "${wayland_env[@]}" sh "$source_dir/tools/sdl_runtime.sh" \
+    "$root/usr/libexec/chronwick/chronwick") || runtime=""
+if [[ $runtime == compat* ]]; then
+    if command -v sway >/dev/null && command -v wtype >/dev/null; then
+        echo "== the launcher in a Wayland session without X"
+        start_sway
+        run_on_wayland wayland "${wayland_env[@]}"
+    else
+        echo "== no sway or wtype: the Wayland session is not tried"
+    fi
+fi
 echo "package test passed"
