@@ -196,6 +196,7 @@ outside() {
         # release newer than this debootstrap knows (Debian 14 from Debian 12) is made with the
         # script of sid, which every newer release's is a copy of.
         local mirror script=/usr/share/debootstrap/scripts/$release
+        # shellcheck disable=SC2016 # apt's own $(FIELD) syntax
         mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
             awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}')
         [ -e "$script" ] || script=/usr/share/debootstrap/scripts/sid
