@@ -268,10 +268,13 @@ outside() {
     fi
 }
 
-# The whole script is read before anything runs, so that editing it meanwhile cannot upset a run.
-case ${1:-} in
---inside) inside ;;
---clock-stays-up) clock_stays_up ;;
-*) outside "$@" ;;
-esac
-exit
+# The whole script is read before anything runs, so that editing it meanwhile cannot upset a
+# run: bash parses this block, the exit with it, before it runs any of it.
+{
+    case ${1:-} in
+    --inside) inside ;;
+    --clock-stays-up) clock_stays_up ;;
+    *) outside "$@" ;;
+    esac
+    exit
+}
