@@ -5,10 +5,12 @@
 # reference loop (the same SDL start-up and window, then only polling and sleeping 50 ms):
 #   - processor time of the process and of its X server over a PROCESS_SECONDS run (default 20),
 #     both programs running at once, each under its own Xvfb;
-#   - per runtime (classic SDL 1.2, and the compat runtime through its private folder when it is
-#     installed, with and without the launcher's SDL 2 hints): the threads after start-up, the
-#     wake-ups a second of the whole process (context switches of all its threads) and the CPU of
-#     the process and of its X server, from 5 s on;
+#   - per SDL 1.2 stack (the runtime the clock loads by default: classic SDL 1.2 on Debian 12,
+#     sdl12-compat over SDL 2 on 13, over SDL 3 on 14; and the compat runtime through its private
+#     folder where it is installed beside classic SDL 1.2), as the launcher starts the clock and,
+#     on the compat runtime, also with SDL's defaults: the threads after start-up, the wake-ups a
+#     second of the whole process (context switches of all its threads) and the CPU of the
+#     process and of its X server, from 5 s on;
 #   - peak resident memory (VmHWM);
 #   - time from exec to the first frame on screen, watched from outside by first_frame_probe,
 #     median of FIRST_FRAME_LAUNCHES separate launches (default 3).
@@ -181,10 +183,10 @@ per_second() {
     awk -v n="$1" -v ns="$2" 'BEGIN { printf "%.1f", n / (ns / 1e9) }'
 }
 
-# The SDL 2 hints the launcher sets, as NAME=value words: the clock is measured as it is started.
+# The SDL hints the launcher sets, as NAME=value words: the clock is measured as it is started.
 mapfile -t launcher_hints < <(sed -n 's/^: "\${\(SDL_[A-Z_]*\):=\(.*\)}"$/\1=\2/p' \
     "$root/packaging/chronwick.sh.in")
-# The compat runtime (SDL 1.2 on SDL 2) is picked by its private folder.
+# The compat runtime beside classic SDL 1.2 is picked by its private folder.
 compat_dir=""
 for folder in /usr/lib/*/sdl12-compat; do
     if [ -e "$folder/libSDL-1.2.so.0" ]; then
@@ -234,15 +236,8 @@ side_by_side() {
             cat "$work/$library-$program/output.log" >&2
             exit 1
         fi
-        if grep -q sdl12-compat "/proc/$pid/maps"; then
-            [ "$library" != classic ]
-        else
-            [ "$library" = classic ]
-        fi || {
-            echo "process.sh: the $program did not run on the $library runtime" >&2
-            exit 1
-        }
     done
+    echo "${library}_stack $(stack_of "${pid_of[clock]}")" >>"$work/figures"
     end=$(now_ns)
     for program in reference clock; do
         pid=${pid_of[$program]}
@@ -276,20 +271,36 @@ side_by_side() {
     fi
 }
 
+# The SDL 1.2 stack process $1 runs on, from the libraries it has mapped, as one word.
+stack_of() {
+    local maps
+    maps=$(cat "/proc/$1/maps")
+    if [[ $maps == *libSDL3.so* ]]; then
+        echo sdl12-compat/SDL3
+    elif [[ $maps == *libSDL2-2.0.so* ]]; then
+        echo sdl12-compat/SDL2
+    else
+        echo classic
+    fi
+}
+
 figure() {
-    awk -v k="$1" '$1 == k { print $2; found = 1 } END { if (!found) print "none" }' "$work/figures"
+    awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print; found = 1 } END { if (!found) print "none" }' \
+        "$work/figures"
 }
 
 : >"$work/figures"
-side_by_side classic "${launcher_hints[@]}"
-libraries=(classic)
+side_by_side default "${launcher_hints[@]}"
+libraries=(default)
+if [ "$(figure default_stack)" != classic ]; then
+    # The same without the launcher's hints, to show what they save.
+    side_by_side default_gl
+    libraries+=(default_gl)
+fi
 if [ -n "$compat_dir" ]; then
     side_by_side compat LD_LIBRARY_PATH="$compat_dir" "${launcher_hints[@]}"
-    # The same without the launcher's hints, to show what they save.
     side_by_side compat_gl LD_LIBRARY_PATH="$compat_dir"
     libraries+=(compat compat_gl)
-else
-    echo "process.sh: no compat runtime (Debian package libsdl1.2-compat): classic SDL 1.2 only" >&2
 fi
 
 ratio() {
@@ -299,36 +310,38 @@ megabytes() {
     awk -v kb="$1" 'BEGIN { printf "%.1f", kb * 1024 / 1e6 }'
 }
 
-# classic_row LABEL NAME [CONVERT]: the clock's and the reference loop's figure NAME on classic
-# SDL 1.2, each shown through CONVERT when given, and their ratio.
-classic_row() {
+# default_row LABEL NAME [CONVERT]: the clock's and the reference loop's figure NAME on the
+# default runtime, each shown through CONVERT when given, and their ratio.
+default_row() {
     local clock reference
-    clock=$(figure "classic_clock_$2")
-    reference=$(figure "classic_reference_$2")
+    clock=$(figure "default_clock_$2")
+    reference=$(figure "default_reference_$2")
     printf '%-46s %10s %10s %8s\n' "$1" "$(${3:-echo} "$clock")" "$(${3:-echo} "$reference")" \
         "$(ratio "$clock" "$reference")"
 }
 
-declare -A library_names=([classic]="classic SDL 1.2" [compat]="compat, launcher's hints"
-    [compat_gl]="compat, SDL 2 defaults")
+declare -A library_names=([default]="$(figure default_stack), launcher" \
+    [default_gl]="$(figure default_stack), SDL defaults" \
+    [compat]="$(figure compat_stack) (folder), launcher" \
+    [compat_gl]="$(figure compat_stack) (folder), defaults")
 {
-    printf '%-46s %10s %10s %8s\n' "Whole process, classic SDL 1.2, 680 x 100" clock reference ratio
-    classic_row "CPU % of one core, exec to ${seconds} s" cpu_pct
-    classic_row "  of which threads other than main (SDL timer)" side_cpu_pct
-    classic_row "CPU % of one core, ${steady_from} s to ${seconds} s" steady_cpu_pct
-    classic_row "X server CPU %, exec to ${seconds} s" xserver_cpu_pct
-    classic_row "X server CPU %, ${steady_from} s to ${seconds} s" xserver_steady_cpu_pct
-    classic_row "Peak RSS (VmHWM), MB of 10^6 bytes" peak_kb megabytes
+    printf '%-46s %10s %10s %8s\n' "Whole process, $(figure default_stack), 680 x 100" clock reference ratio
+    default_row "CPU % of one core, exec to ${seconds} s" cpu_pct
+    default_row "  of which threads other than main" side_cpu_pct
+    default_row "CPU % of one core, ${steady_from} s to ${seconds} s" steady_cpu_pct
+    default_row "X server CPU %, exec to ${seconds} s" xserver_cpu_pct
+    default_row "X server CPU %, ${steady_from} s to ${seconds} s" xserver_steady_cpu_pct
+    default_row "Peak RSS (VmHWM), MB of 10^6 bytes" peak_kb megabytes
     printf '%-46s %10s %10s %8s\n' "Exec to window mapped, ms (median of $launches)" "$clock_window_ms" \
         "$reference_window_ms" "$(ratio "$clock_window_ms" "$reference_window_ms")"
     printf '%-46s %10s %10s %8s\n' "Exec to first frame, ms (median of $launches)" "$first_frame_ms" - -
     printf '%-46s %10s %10s %8s\n' "CPU used by the first frame, ms" "$first_frame_cpu_ms" - -
     echo
-    printf '%-26s %-10s %8s %11s %8s %9s\n' "Per runtime, ${steady_from} s to ${seconds} s" program threads \
+    printf '%-38s %-10s %8s %11s %8s %9s\n' "Per stack, ${steady_from} s to ${seconds} s" program threads \
         wake-ups/s "CPU %" "X CPU %"
     for library in "${libraries[@]}"; do
         for program in clock reference; do
-            printf '%-26s %-10s %8s %11s %8s %9s\n' "${library_names[$library]}" "$program" \
+            printf '%-38s %-10s %8s %11s %8s %9s\n' "${library_names[$library]}" "$program" \
                 "$(figure "${library}_${program}_threads")" \
                 "$(figure "${library}_${program}_wakeups_per_s")" \
                 "$(figure "${library}_${program}_steady_cpu_pct")" \

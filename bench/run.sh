@@ -83,9 +83,11 @@ row() {
 
 small_pass=$(ratio "$(figure pass/clock/680x100/prepared 3)" "$(figure pass/clock/680x100/blended 3)")
 large_pass=$(ratio "$(figure pass/clock/1300x1000/prepared 3)" "$(figure pass/clock/1300x1000/blended 3)")
-process_cpu=$(ratio "$(process_figure classic_clock_cpu_pct)" "$(process_figure classic_reference_cpu_pct)")
-steady_cpu=$(ratio "$(process_figure classic_clock_steady_cpu_pct)" "$(process_figure classic_reference_steady_cpu_pct)")
-classic_wakeups=$(process_figure classic_clock_wakeups_per_s)
+process_cpu=$(ratio "$(process_figure default_clock_cpu_pct)" "$(process_figure default_reference_cpu_pct)")
+steady_cpu=$(ratio "$(process_figure default_clock_steady_cpu_pct)" "$(process_figure default_reference_steady_cpu_pct)")
+default_stack=$(process_figure default_stack)
+default_wakeups=$(process_figure default_clock_wakeups_per_s)
+default_gl_wakeups=$(process_figure default_gl_clock_wakeups_per_s)
 compat_wakeups=$(process_figure compat_clock_wakeups_per_s)
 compat_gl_wakeups=$(process_figure compat_gl_clock_wakeups_per_s)
 first_frame=$(ratio "$(process_figure first_frame_ms)" "$(figure strips/rand_floor 2)")
@@ -93,8 +95,8 @@ first_frame_cpu=$(ratio "$(process_figure first_frame_cpu_ms)" "$(figure strips/
 # Memory in MB of 10^6 bytes; VmHWM is in KiB. One strip holds 1300 x 200 x 4 bytes.
 strips_mb=$(awk 'BEGIN { printf "%.1f", 20 * 1300 * 200 * 4 / 1e6 }')
 fonts_mb=$(awk -v m="$(figure fonts/open_table 4)" 'BEGIN { printf "%.1f", m * 1048576 / 1e6 }')
-reference_mb=$(awk -v k="$(process_figure classic_reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
-clock_mb=$(awk -v k="$(process_figure classic_clock_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+reference_mb=$(awk -v k="$(process_figure default_reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+clock_mb=$(awk -v k="$(process_figure default_clock_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
 memory_limit=$(awk -v r="$reference_mb" -v s="$strips_mb" -v f="$fonts_mb" 'BEGIN { printf "%.1f", r + s + f }')
 
 echo
@@ -103,9 +105,12 @@ row "Clock pass 680x100 / same pass, blended strips (CPU)" "$small_pass" 0.200
 row "Clock pass 1300x1000 / same pass, blended strips (CPU)" "$large_pass" 0.050
 row "Whole-process CPU / reference loop, exec to $(process_figure seconds) s" "$process_cpu" 1.500
 row "  the same from 5 s on (start-up left out)" "$steady_cpu" 0.500
-row "Classic SDL 1.2: clock wake-ups/s, whole process, from 5 s" "$classic_wakeups" 50
-row "Compat under Xvfb, launcher's hints: clock wake-ups/s" "$compat_wakeups" 210
-row "  the same with SDL 2's defaults" "$compat_gl_wakeups" -
+row "$default_stack as the launcher starts it: wake-ups/s from 5 s" "$default_wakeups" 50
+[ "$default_gl_wakeups" = none ] || row "  the same with SDL's defaults" "$default_gl_wakeups" -
+if [ "$compat_wakeups" != none ]; then
+    row "$(process_figure compat_stack) (private folder), launcher: wake-ups/s" "$compat_wakeups" 50
+    row "  the same with SDL's defaults" "$compat_gl_wakeups" -
+fi
 row "Exec to first frame / rand() floor, elapsed" "$first_frame" 1.000
 row "  CPU used by then / rand() floor CPU (not budgeted)" "$first_frame_cpu" 1.000
 row "Peak RSS MB (ref $reference_mb + strips $strips_mb + fonts $fonts_mb)" "$clock_mb" "$memory_limit"
