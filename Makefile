@@ -17,14 +17,17 @@ build: setup
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	@if [ -z "$$DISPLAY" ]; then \
+	@# An X display serves every SDL 1.2 runtime, a Wayland display alone only the compat runtime.
+	@if [ -n "$$DISPLAY" ]; then driver=x11; \
+	elif [ -n "$$WAYLAND_DISPLAY" ] && sh tools/sdl_runtime.sh $(BUILD)/chronwick | grep -q '^compat'; then driver=wayland; \
+	else \
 	    echo "No display to open the clock on; to run it headless: xvfb-run -s '-screen 0 1280x1024x24 -noreset' make run"; \
 	    exit 1; \
-	fi
-	@# The SDL 2 hints of the launcher (packaging/chronwick.sh.in) for the compat runtime.
-	@cd $(BUILD)/runtime && SDL_VIDEODRIVER=x11 \
+	fi; \
+	cd $(BUILD)/runtime && SDL_VIDEODRIVER=$$driver \
 	    SDL_RENDER_DRIVER=$${SDL_RENDER_DRIVER:-software} \
 	    SDL_FRAMEBUFFER_ACCELERATION=$${SDL_FRAMEBUFFER_ACCELERATION:-0} ../chronwick
+	@# The last two are the SDL hints of the launcher (packaging/chronwick.sh.in).
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
@@ -50,7 +53,7 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 
 # The README's commands and the package in a fresh minimal root of a Debian release (as root):
-# make fresh-root RELEASE=trixie (the default) or RELEASE=bookworm.
+# make fresh-root RELEASE=trixie (the default), RELEASE=forky or RELEASE=bookworm.
 fresh-root:
 	@tools/fresh-root.sh $(or $(RELEASE),trixie)
 
