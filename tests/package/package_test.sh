@@ -131,6 +131,19 @@ done
 echo "== the clock from the menu entry's command"
 start_xvfb
 
+# expect_clean_exit PID NAME: the clock, just sent Esc, ends within 10 s with status 0.
+expect_clean_exit() {
+    for _ in $(seq 50); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$1" 2>/dev/null && fail "$2: Esc did not close the clock"
+    local status=0
+    wait "$1" || status=$?
+    forget_pid "$1"
+    [ "$status" -eq 0 ] || fail "$2: the clock exited with $status"
+}
+
 # The context switches of every thread of process $1 but the main one.
 other_threads_wakeups() {
     local task total=0 switches
@@ -202,15 +215,7 @@ run_installed_clock() {
         fail "$name: threads besides the main one woke $((after - before)) times in 2 s"
 
     xdotool key Escape
-    for _ in $(seq 50); do
-        kill -0 "$clock" 2>/dev/null || break
-        sleep 0.2
-    done
-    kill -0 "$clock" 2>/dev/null && fail "$name: Esc did not close the clock"
-    local status=0
-    wait "$clock" || status=$?
-    forget_pid "$clock"
-    [ "$status" -eq 0 ] || fail "$name: the clock exited with $status"
+    expect_clean_exit "$clock" "$name"
 
     grep -q -x 'Key pressed 54 ' "$out" || fail "$name: the clock did not report the C key"
     if grep -E '^failed (load|to render font) $' "$out"; then
@@ -245,15 +250,7 @@ run_on_wayland() {
     }
     "${sway_user[@]}" env "${sway_session[@]}" timeout 15 wtype -s 1500 -k Escape ||
         fail "$name on Wayland: wtype failed"
-    for _ in $(seq 50); do
-        kill -0 "$clock" 2>/dev/null || break
-        sleep 0.2
-    done
-    kill -0 "$clock" 2>/dev/null && fail "$name on Wayland: Esc did not close the clock"
-    local status=0
-    wait "$clock" || status=$?
-    forget_pid "$clock"
-    [ "$status" -eq 0 ] || fail "$name on Wayland: the clock exited with $status: $(cat "$out")"
+    expect_clean_exit "$clock" "$name on Wayland"
     grep -q -x 'Key pressed 9 ' "$out" || fail "$name on Wayland: Esc was not reported"
 }
 
