@@ -47,7 +47,9 @@ install_missing() {
 # offered PACKAGE: whether this release's apt has a version of it to install.
 offered() {
     update_once
-    apt-cache policy "$1" | grep -q '^ *Candidate: [^(]'
+    local policy
+    policy=$(apt-cache policy "$1")
+    [[ $policy =~ Candidate:\ [^\(] ]]
 }
 
 install_missing "${packages[@]}"
