@@ -183,9 +183,6 @@ per_second() {
     awk -v n="$1" -v ns="$2" 'BEGIN { printf "%.1f", n / (ns / 1e9) }'
 }
 
-# The SDL hints the launcher sets, as NAME=value words: the clock is measured as it is started.
-mapfile -t launcher_hints < <(sed -n 's/^: "\${\(SDL_[A-Z_]*\):=\(.*\)}"$/\1=\2/p' \
-    "$root/packaging/chronwick.sh.in")
 # The compat runtime beside classic SDL 1.2 is picked by its private folder.
 compat_dir=""
 for folder in /usr/lib/*/sdl12-compat; do

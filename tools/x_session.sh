@@ -8,6 +8,7 @@
 #                         sway_user and sway_ipc; sway_shows TEXT looks for a window title)
 #   register_pid PID      a process the caller started in the background, to be stopped on exit
 #   stop_started          the cleanup itself; a caller with an EXIT trap of its own calls it
+#   launcher_hints        the SDL hints the launcher sets, as NAME=value words
 # A clock that no longer polls its events ignores SIGTERM (SDL turns it into a quit event), so
 # whatever still runs after a grace period gets SIGKILL.
 
@@ -204,6 +205,11 @@ start_xvfb() {
     cat "$log" >&2
     exit 1
 }
+
+# The SDL hints the installed launcher sets, as NAME=value words, read from the launcher itself:
+# the clock is measured and tested as the launcher starts it.
+mapfile -t launcher_hints < <(sed -n 's/^: "\${\(SDL_[A-Z_]*\):=\(.*\)}"$/\1=\2/p' \
+    "$root/packaging/chronwick.sh.in")
 
 # Starts a headless sway with no Xwayland, whose windows float as on a desktop, and waits for
 # its Wayland and IPC sockets. sway refuses to run as root: then it runs as nobody, and so must

@@ -18,6 +18,10 @@ expect_pixels "$work/bottom.png" 0 0 800 40 "$not_background" 0 0 "non-backgroun
 press s 39
 size=$(fit_size 12 1 1)
 expect_size "$size" "S after the hand resize"
-# Esc right after a hand resize ends the clock with status 0.
+# Esc right after a hand resize ends the clock with status 0, also as the launcher starts it.
+hand_resize 731 263
+quit_clock
+new_folder resize-launcher
+start_clock "${launcher_hints[@]}"
 hand_resize 731 263
 quit_clock
