@@ -17,17 +17,18 @@ build: setup
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	@# An X display serves every SDL 1.2 runtime, a Wayland display alone only the compat runtime.
-	@if [ -n "$$DISPLAY" ]; then driver=x11; \
-	elif [ -n "$$WAYLAND_DISPLAY" ] && sh tools/sdl_runtime.sh $(BUILD)/chronwick | grep -q '^compat'; then driver=wayland; \
+	@# An X display serves every SDL 1.2 runtime, a Wayland display alone only the compat runtime;
+	@# through X with the launcher's SDL hints (packaging/chronwick.sh.in), on Wayland without.
+	@if [ -n "$$DISPLAY" ]; then \
+	    set -- SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=$${SDL_RENDER_DRIVER:-software} \
+	        SDL_FRAMEBUFFER_ACCELERATION=$${SDL_FRAMEBUFFER_ACCELERATION:-0}; \
+	elif [ -n "$$WAYLAND_DISPLAY" ] && sh tools/sdl_runtime.sh $(BUILD)/chronwick | grep -q '^compat'; then \
+	    set -- SDL_VIDEODRIVER=wayland; \
 	else \
 	    echo "No display to open the clock on; to run it headless: xvfb-run -s '-screen 0 1280x1024x24 -noreset' make run"; \
 	    exit 1; \
 	fi; \
-	cd $(BUILD)/runtime && SDL_VIDEODRIVER=$$driver \
-	    SDL_RENDER_DRIVER=$${SDL_RENDER_DRIVER:-software} \
-	    SDL_FRAMEBUFFER_ACCELERATION=$${SDL_FRAMEBUFFER_ACCELERATION:-0} ../chronwick
-	@# The last two are the SDL hints of the launcher (packaging/chronwick.sh.in).
+	cd $(BUILD)/runtime && env "$$@" ../chronwick
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

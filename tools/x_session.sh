@@ -208,7 +208,7 @@ start_xvfb() {
 
 # The SDL hints the installed launcher sets, as NAME=value words, read from the launcher itself:
 # the clock is measured and tested as the launcher starts it.
-mapfile -t launcher_hints < <(sed -n 's/^: "\${\(SDL_[A-Z_]*\):=\(.*\)}"$/\1=\2/p' \
+mapfile -t launcher_hints < <(sed -n 's/^ *\(SDL_[A-Z_]*\)=\${SDL_[A-Z_]*:-\(.*\)}$/\1=\2/p' \
     "$root/packaging/chronwick.sh.in")
 
 # Starts a headless sway with no Xwayland, whose windows float as on a desktop, and waits for

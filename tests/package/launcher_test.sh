@@ -69,10 +69,13 @@ for name in tomnr.ttf KLS_____.ttf KLB_____.ttf bboron.ttf geodesic.ttf levity.t
     expect default "Fonts/$name: link to a font file"
 done
 expect default "status=0"
-# The SDL 2 hints for the compat runtime, unless the user chose otherwise.
+# The SDL hints for the compat runtime's X11 path, unless the user chose otherwise.
 expect default "hints=software 0"
 run own_hints HOME="$home" SDL_RENDER_DRIVER=opengl "$launcher"
 expect own_hints "hints=opengl 0"
+# The hints serve drawing through X only: SDL 3 opens no Wayland window with both of them.
+run wayland_driver HOME="$home" SDL_VIDEODRIVER=wayland "$launcher"
+expect wayland_driver "hints=unset unset"
 
 run xdg HOME="$home" XDG_CONFIG_HOME="$prefix/xdg" "$launcher"
 expect xdg "cwd=$prefix/xdg/chronwick args=0"
