@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,7 +98,7 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
     reset_clock_state();
     read_settings();
     expect_state(53, 3, 1234, 77);
-    EXPECT_NE(access("config.cwk.new", F_OK), 0);
+    EXPECT_EQ(folder_entries("."), std::set<std::string>{"config.cwk"});
 
     giFont = INT_MIN;
     giGraphics = INT_MAX;
@@ -106,15 +107,33 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
     leave_scratch_dir();
 }
 
-TEST(SettingsSave, FailureLeavesTheOldFileWhole) {
+// Links and files already at names a new file could take are neither followed nor replaced, and
+// the new file is as readable as the umask allows, like any file the user makes.
+TEST(SettingsSave, NamesTakenBesideTheFileAreLeftAlone) {
     enter_scratch_dir();
+    write_file("precious", "precious\n");
     write_file("config.cwk", "18\n2\n500\n90\n");
-    mkdir("config.cwk.new", 0755); // the new content has nowhere to go
+    const char* const links[] = {"config.cwk.new", "config.cwk.tmp", "config.cwk.XXXXXX"};
+    for (const char* name : links) {
+        ASSERT_EQ(symlink("precious", name), 0);
+    }
+    ASSERT_EQ(symlink("made-through-a-link", "config.cwk~"), 0);
+    write_file("config.cwk.old", "stale\n");
+    const std::set<std::string> before = folder_entries(".");
     reset_clock_state();
+    const mode_t umask_before = umask(027);
     begin_capture();
     save_settings();
-    EXPECT_EQ(end_capture(), "fopen failed on config\n");
-    EXPECT_EQ(read_file("config.cwk"), "18\n2\n500\n90\n");
+    EXPECT_EQ(end_capture(), "");
+    umask(umask_before);
+    EXPECT_EQ(read_file("config.cwk"), "12\n1\n680\n100\n");
+    EXPECT_EQ(read_file("precious"), "precious\n");
+    EXPECT_EQ(read_file("config.cwk.old"), "stale\n");
+    EXPECT_EQ(folder_entries("."), before);
+    struct stat info;
+    ASSERT_EQ(lstat("config.cwk", &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
     leave_scratch_dir();
 }
 

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <SDL/SDL_ttf.h>
+#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <stdio.h>
@@ -74,6 +75,19 @@ std::string read_file(const std::string& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::set<std::string> folder_entries(const std::string& path) {
+    std::set<std::string> names;
+    if (DIR* dir = opendir(path.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            names.insert(entry->d_name);
+        }
+        closedir(dir);
+    }
+    names.erase(".");
+    names.erase("..");
+    return names;
 }
 
 void open_dummy_window(void) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <SDL/SDL.h>
+#include <set>
 #include <string>
 
 // Captures what the code under test prints on standard output.
@@ -17,6 +18,8 @@ std::string enter_scratch_dir(void);
 void leave_scratch_dir(void);
 void write_file(const std::string& path, const std::string& content);
 std::string read_file(const std::string& path);
+// The names in a folder, without "." and "..".
+std::set<std::string> folder_entries(const std::string& path);
 
 // Starts SDL with the dummy driver at the clock's defaults and opens giX x giY, with an empty
 // event queue.

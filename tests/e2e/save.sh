@@ -14,14 +14,16 @@ hand_resize 731 263
 press c 54
 expect_settings 12 1 731 263
 
-# A folder where the temporary file goes makes the write fail, even for root. The new size
-# would show in the file had anything been written.
+# The settings reached through a link, under a name that leaves no room for the name of a new
+# file beside it: the save fails even for root. The new size would show in the file had anything
+# been written.
 hand_resize 702 244
-mkdir "$run_dir/config.cwk.new"
+long_name=$(printf 'k%.0s' {1..250})
+mv "$run_dir/config.cwk" "$run_dir/$long_name"
+ln -s "$long_name" "$run_dir/config.cwk"
 press c 54
 sleep 0.3
 expect_settings 12 1 731 263
 [[ $(count_lines "fopen failed on config") -eq 2 ]] ||
     fail "a failed save should print \"fopen failed on config\" once more"
-rmdir "$run_dir/config.cwk.new"
 quit_clock
