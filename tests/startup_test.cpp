@@ -15,6 +15,28 @@
 #include "render/font_table.h"
 #include "test_support.h"
 
+// The clock's state as the program loads, read before any test resets it.
+static const int kStateAtLoad[] = {giRun, giSecs,  giKlingon, giFont, giGraphics,
+                                   giGM,  giKSize, giChange,  giX,    giY};
+
+// The clock starts from these when no settings file is read, and a reset goes back to them.
+TEST(Startup, BeginsFromTheDefaults) {
+    // run, seconds, view, font, layout, scale, picture style, resize request, width, height
+    const int defaults[] = {1, -1, 1, 12, 1, 3, 0, 0, 680, 100};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(kStateAtLoad[i], defaults[i]) << "value " << i << " at load";
+    }
+    giFont = 40;
+    giKSize = 2;
+    giChange = 2;
+    reset_clock_state();
+    const int reset[] = {giRun, giSecs,  giKlingon, giFont, giGraphics,
+                         giGM,  giKSize, giChange,  giX,    giY};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(reset[i], defaults[i]) << "value " << i << " after a reset";
+    }
+}
+
 static const char kNormalCaption[] = "Chronwick a Klingon Clock - Quillmark 2006";
 
 TEST(Caption, GreetingOnlyOnTheNineteenthOfAugust) {
@@ -104,8 +126,9 @@ TEST(TextLine, AbsentFontMeasuresZeroAndReportsEveryFrame) {
     fontTable[12] = saved;
 }
 
-// A quit request is acted on in the event stage, and the rest of its pass still draws.
-TEST(FrameLoop, QuitLetsItsPassFinish) {
+// A pass takes its event first (here a quit request), brings a stored font index into range
+// (66 is entry 12 again) and still draws the whole view in that font.
+TEST(FrameLoop, PassActsOnItsEventWrapsTheFontAndDraws) {
     reset_clock_state();
     open_dummy_window();
     load_runtime_resources();
@@ -113,18 +136,23 @@ TEST(FrameLoop, QuitLetsItsPassFinish) {
     SDL_Event quit;
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
+    giFont = 66;
     struct tm noon = {};
     noon.tm_hour = 12;
+    begin_capture();
     run_frame_stages(&noon);
+    EXPECT_EQ(end_capture(), "");
     EXPECT_EQ(giRun, 0);
-    // The text line was drawn after the quit: cream pixels at the top left.
-    int bright = 0;
+    EXPECT_EQ(giFont, 12);
+    // The text line was drawn after the quit: pixels the words cover fully are their cream,
+    // 255 240 200, at the top left.
+    int cream = 0;
     for (int x = 0; x < 200; ++x) {
         for (int y = 0; y < 30; ++y) {
-            bright += (rgb_at(screen, x, y) >> 16) > 200;
+            cream += rgb_at(screen, x, y) == 0xFFF0C8;
         }
     }
-    EXPECT_GT(bright, 20);
+    EXPECT_GT(cream, 20);
 }
 
 // Without a display, the clock says so in one line and exits with a failure status instead of
