@@ -1,6 +1,8 @@
 # Chronwick: one way to set up, build, run and test.
 #   make run    installs what is missing, builds, and starts the clock in build/runtime
 #   make test   installs what is missing, builds, and runs the whole suite through ctest
+# These builds, and the package's, take Debian's hardening flags from dpkg-buildflags
+# (CMakeLists.txt); the sanitizer and fuzz builds go without.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -49,9 +51,13 @@ test-sanitize: setup
 fuzz: setup
 	@tools/reliability/fuzz.sh $(or $(FUZZ_SECONDS),60)
 
-# The Debian package, in build/.
+# The Debian package, in build/. Its file times are those of the last commit (outside a git
+# checkout, of the changelog's entry), unless SOURCE_DATE_EPOCH is set: so the same commit gives
+# the same .deb in any folder.
 package: build
-	@cd $(BUILD) && cpack -G DEB
+	@epoch=$${SOURCE_DATE_EPOCH:-$$(git log -1 --format=%ct -- . 2>/dev/null)}; \
+	epoch=$${epoch:-$$(dpkg-parsechangelog -l packaging/changelog -S Timestamp)}; \
+	cd $(BUILD) && SOURCE_DATE_EPOCH=$$epoch cpack -G DEB
 
 # The README's commands and the package in a fresh minimal root of a Debian release (as root):
 # make fresh-root RELEASE=trixie (the default), RELEASE=forky or RELEASE=bookworm.
