@@ -34,15 +34,29 @@ if [ -n "$installed" ]; then
     depends=$(dpkg-query -W -f '${Depends}' chronwick)
 else
     echo "== building the package"
-    if ! (cd "$build" && timeout 240 cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1); then
-        cat "$work/cpack.log" >&2
-        fail "cpack could not build the package"
-    fi
+    # The same build packed twice, seconds apart and into two folders, with a fixed file time as
+    # make package sets one: both must be the same bytes. That covers the packing alone (file
+    # times, order, compression, the staging folder), not whether checkouts in different folders
+    # compile to the same clock.
+    SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -S Timestamp \
+        -l "$source_dir/packaging/changelog")}
+    export SOURCE_DATE_EPOCH
+    pack() {
+        if ! (cd "$build" && timeout 240 cpack -G DEB -B "$work/$1" >"$work/cpack.log" 2>&1); then
+            cat "$work/cpack.log" >&2
+            fail "cpack could not build the package"
+        fi
+    }
+    pack out
+    # In another second, so that any time not taken from SOURCE_DATE_EPOCH shows.
+    sleep 1
+    pack out-again
     debs=("$work"/out/chronwick_*.deb)
     if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
         fail "expected one chronwick_*.deb, got: ${debs[*]}"
     fi
     deb=${debs[0]}
+    cmp "$deb" "$work/out-again/${deb##*/}" || fail "packing the same build again gave another .deb"
     root="$work/root"
     version=$(dpkg-deb -f "$deb" Version)
     depends=$(dpkg-deb -f "$deb" Depends)
@@ -90,6 +104,17 @@ grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/chronwick.svg" ||
 zcat "$root/usr/share/doc/chronwick/changelog.gz" >"$work/changelog"
 [ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
     fail "packaging/changelog has no entry for version $version at the top"
+
+echo "== hardening"
+# Debian's build flags reached the clock: PIE, read-only relocations bound at start, the stack
+# protector and fortified calls; and the strip left no compiler notes.
+readelf -h -l -d -S --dyn-syms -W "$root/usr/libexec/chronwick/chronwick" >"$work/elf"
+for feature in 'Type: +DYN' 'GNU_RELRO' '\(FLAGS\) +BIND_NOW' '__stack_chk_fail@' '__[a-z]+_chk@'; do
+    grep -q -E "$feature" "$work/elf" || fail "the clock lacks the hardening feature /$feature/"
+done
+if grep -q -F ' .comment ' "$work/elf"; then
+    fail "the packaged clock still has a .comment section"
+fi
 
 echo "== menu entry"
 desktop="$root/usr/share/applications/$app_id.desktop"
