@@ -2,8 +2,9 @@
 # Tries the project as a new user of a Debian release would: in a fresh minimal root of that
 # release (debootstrap, only git and make added), as root and with no display, a clean clone of
 # the current commit runs the README's `make test`, keeps the clock up for 20 s of `make run`
-# under xvfb-run, builds the .deb, installs it with apt and runs the package test on the
-# installed package. Prints each step's result and time; fails if any step fails.
+# under xvfb-run, builds the .deb (and again from a clone in another folder, which must give the
+# same bytes), installs it with apt and runs the package test on the installed package. Prints
+# each step's result and time; fails if any step fails.
 #
 # usage: tools/fresh-root.sh RELEASE   (as root; RELEASE is e.g. bookworm, trixie or forky)
 #
@@ -61,6 +62,17 @@ install_package() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "./${debs[0]}"
 }
 
+# A second clean clone of the same commit, in another folder, packs the same bytes.
+same_package_elsewhere() {
+    local elsewhere=/root/elsewhere/chronwick-again debs
+    rm -rf /root/elsewhere
+    git clone -q "$clone" "$elsewhere"
+    make -C "$elsewhere" package
+    debs=(build/chronwick_*.deb)
+    cmp "${debs[0]}" "$elsewhere/${debs[0]}"
+    echo "the same bytes from $clone and $elsewhere: ${debs[0]##*/}"
+}
+
 installed_package_test() {
     local app_id
     app_id=$(dpkg -L chronwick | sed -n 's#^/usr/share/applications/\(.*\)\.desktop$#\1#p')
@@ -90,6 +102,7 @@ inside() {
     step make-test make test
     step make-run xvfb-run -a -s "$x_screen" bash tools/fresh-root.sh --clock-stays-up
     step make-package make package
+    step same-package same_package_elsewhere
     step apt-install install_package
     step package-test installed_package_test
 }
