@@ -62,14 +62,14 @@ install_package() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "./${debs[0]}"
 }
 
-# A second clean clone of the same commit, in another folder, packs the same bytes.
+# A second clean clone of the same commit, in another folder, packs the same bytes. (Steps run
+# with errexit off, so each command's failure is returned.)
 same_package_elsewhere() {
-    local elsewhere=/root/elsewhere/chronwick-again debs
+    local elsewhere=/root/elsewhere/chronwick-again debs=(build/chronwick_*.deb)
     rm -rf /root/elsewhere
-    git clone -q "$clone" "$elsewhere"
-    make -C "$elsewhere" package
-    debs=(build/chronwick_*.deb)
-    cmp "${debs[0]}" "$elsewhere/${debs[0]}"
+    git clone -q "$clone" "$elsewhere" || return 1
+    make -C "$elsewhere" package || return 1
+    cmp "${debs[0]}" "$elsewhere/${debs[0]}" || return 1
     echo "the same bytes from $clone and $elsewhere: ${debs[0]##*/}"
 }
 
