@@ -147,12 +147,15 @@ TEST(FrameLoop, PassActsOnItsEventWrapsTheFontAndDraws) {
     // The text line was drawn after the quit: pixels the words cover fully are their cream,
     // 255 240 200, at the top left.
     int cream = 0;
+    Uint32 brightest = 0;
     for (int x = 0; x < 200; ++x) {
         for (int y = 0; y < 30; ++y) {
-            cream += rgb_at(screen, x, y) == 0xFFF0C8;
+            const Uint32 rgb = rgb_at(screen, x, y);
+            cream += rgb == 0xFFF0C8;
+            brightest = std::max(brightest, rgb);
         }
     }
-    EXPECT_GT(cream, 20);
+    EXPECT_GT(cream, 20) << std::hex << "brightest pixel " << brightest;
 }
 
 // Without a display, the clock says so in one line and exits with a failure status instead of

@@ -270,9 +270,10 @@ outside() {
     [ ! -f "$root/root/logs/summary" ] || cat "$root/root/logs/summary"
     echo "total: $(($(date +%s) - started)) s"
     # Every step must have passed, also none cut short.
-    local steps_passed
+    local steps_passed steps
     steps_passed=$(grep -c ' passed ' "$root/root/logs/summary" 2>/dev/null) || true
-    if [ $setup_status != passed ] || [ "${steps_passed:-0}" -ne 5 ]; then
+    steps=$(declare -f inside | grep -c '^ *step ')
+    if [ $setup_status != passed ] || [ "${steps_passed:-0}" -ne "$steps" ]; then
         rm -rf "/var/tmp/chronwick-fresh-root-$release-logs"
         cp -r "$root/root/logs" "/var/tmp/chronwick-fresh-root-$release-logs"
         cp "$work/setup.log" "/var/tmp/chronwick-fresh-root-$release-logs/" 2>/dev/null || true
