@@ -15,26 +15,23 @@
 #include "render/font_table.h"
 #include "test_support.h"
 
+// run, seconds, view, font, layout, scale, picture style, resize request, width, height
+static std::vector<int> clock_state_now(void) {
+    return {giRun, giSecs, giKlingon, giFont, giGraphics, giGM, giKSize, giChange, giX, giY};
+}
+
 // The clock's state as the program loads, read before any test resets it.
-static const int kStateAtLoad[] = {giRun, giSecs,  giKlingon, giFont, giGraphics,
-                                   giGM,  giKSize, giChange,  giX,    giY};
+static const std::vector<int> kStateAtLoad = clock_state_now();
 
 // The clock starts from these when no settings file is read, and a reset goes back to them.
 TEST(Startup, BeginsFromTheDefaults) {
-    // run, seconds, view, font, layout, scale, picture style, resize request, width, height
-    const int defaults[] = {1, -1, 1, 12, 1, 3, 0, 0, 680, 100};
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(kStateAtLoad[i], defaults[i]) << "value " << i << " at load";
-    }
+    const std::vector<int> defaults = {1, -1, 1, 12, 1, 3, 0, 0, 680, 100};
+    EXPECT_EQ(kStateAtLoad, defaults);
     giFont = 40;
     giKSize = 2;
     giChange = 2;
     reset_clock_state();
-    const int reset[] = {giRun, giSecs,  giKlingon, giFont, giGraphics,
-                         giGM,  giKSize, giChange,  giX,    giY};
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(reset[i], defaults[i]) << "value " << i << " after a reset";
-    }
+    EXPECT_EQ(clock_state_now(), defaults);
 }
 
 static const char kNormalCaption[] = "Chronwick a Klingon Clock - Quillmark 2006";
