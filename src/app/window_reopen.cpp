@@ -23,7 +23,7 @@ SDL_Surface* reopen_window(int width, int height, Uint32 flags) {
     // The runtime opens its window where SDL_VIDEO_WINDOW_POS says; the user's own value, if
     // any, is put back afterwards.
     const WindowPlace place = read_window_place();
-    const char* userPosition = getenv("SDL_VIDEO_WINDOW_POS");
+    const char* userPosition = place.known ? getenv("SDL_VIDEO_WINDOW_POS") : NULL;
     char savedPosition[64] = "";
     if (userPosition != NULL) {
         snprintf(savedPosition, sizeof savedPosition, "%s", userPosition);
@@ -50,13 +50,15 @@ SDL_Surface* reopen_window(int width, int height, Uint32 flags) {
         set_refresh_rate(0); // back to the default, which the next mode set keeps
     }
 
-    if (userPosition != NULL) {
-        setenv("SDL_VIDEO_WINDOW_POS", savedPosition, 1);
-    } else if (place.known) {
-        unsetenv("SDL_VIDEO_WINDOW_POS");
-    }
-    if (surface != NULL) {
-        restore_window_states(&place);
+    if (place.known) {
+        if (userPosition != NULL) {
+            setenv("SDL_VIDEO_WINDOW_POS", savedPosition, 1);
+        } else {
+            unsetenv("SDL_VIDEO_WINDOW_POS");
+        }
+        if (surface != NULL) {
+            restore_window_states(&place);
+        }
     }
     return surface;
 }
