@@ -48,22 +48,18 @@ cleanup() {
 trap cleanup EXIT
 trap 'fail "the scenario ran past its time limit"' TERM INT
 
-# The hard limit of the whole scenario, set once Xvfb runs: a watchdog then ends Xvfb, which
-# makes every X client the scenario waits on give up, and signals this shell to clean up. It
-# waits in the shell's own read, so ending it leaves no process behind.
+# The hard limit of the whole scenario: a watchdog signals this shell to clean up, which ends
+# every process the scenario started, and with them any X client the scenario waits on.
 time_limit() {
     mkfifo "$work/watchdog"
-    (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$ "$xvfb_pid") >/dev/null 2>&1 &
-    register_pid $!
+    (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$) >/dev/null 2>&1 &
 }
 
 # Makes a fresh folder for a run and makes it the current one; Fonts/ and graphics/ link to the
 # runtime folder unless the scenario replaces them.
 new_folder() {
     run_dir=$work/$1
-    mkdir "$run_dir"
-    ln -s "$runtime_dir/Fonts" "$run_dir/Fonts"
-    ln -s "$runtime_dir/graphics" "$run_dir/graphics"
+    clock_folder "$run_dir"
 }
 
 # Replaces the folder's link to the runtime $1 (Fonts or graphics) with a folder of links to
@@ -78,27 +74,12 @@ leave_out() {
     done
 }
 
-clock_alive() {
-    local state
-    [[ -n $clock_pid ]] && read -r _ _ state _ 2>/dev/null <"/proc/$clock_pid/stat" &&
-        [[ $state != Z ]]
-}
-
 # Starts the clock in the current folder (after "env"-style assignments given as arguments),
 # waits for its window, gives it the keyboard focus and waits until the frame loop draws.
 start_clock() {
-    (cd "$run_dir" && exec env SDL_VIDEODRIVER=x11 "$@" "$clock_bin") \
-        >"$run_dir/out.txt" 2>"$run_dir/err.txt" </dev/null &
-    clock_pid=$!
-    register_pid "$clock_pid"
-    win=""
-    for _ in {1..200}; do
-        win=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
-        [[ -n $win ]] && break
-        clock_alive || fail "the clock ended before showing a window: $(tail -n 3 "$run_dir/err.txt")"
-        sleep 0.05
-    done
-    [[ -n $win ]] || fail "no clock window appeared within 10 s"
+    start_clock_in "$run_dir" "$@" "$clock_bin"
+    wait_for_window 10 || fail "no clock window: $(tail -n 3 "$run_dir/err.txt")"
+    win=$window_id
     timeout 5 xdotool windowfocus --sync "$win" || fail "could not give the window the focus"
     wait_drawn
 }
@@ -188,7 +169,7 @@ count_lines() {
 }
 
 key_reports() {
-    grep -c '^Key pressed ' "$run_dir/out.txt" || true
+    key_lines "$run_dir"
 }
 
 # A real key press and release of keysym $1; waits until the clock reports the release with the
@@ -222,15 +203,9 @@ hand_resize() {
 
 # Waits (up to $1 s) for the clock to end, which it must do with status 0.
 wait_exit() {
-    local i status=0
-    for ((i = 0; i < $1 * 20; ++i)); do
-        clock_alive || break
-        sleep 0.05
-    done
-    clock_alive && fail "the clock still runs $1 s after being told to quit"
-    wait "$clock_pid" 2>/dev/null || status=$?
-    forget_pid "$clock_pid"
-    clock_pid=""
+    local status=0
+    wait_for_exit "$1" || status=$?
+    ((status != 124)) || fail "the clock still runs $1 s after being told to quit"
     ((status < 128)) || fail "the clock died from signal $((status - 128))"
     ((status == 0)) || fail "the clock exited with status $status, expected 0"
 }

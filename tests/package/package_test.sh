@@ -165,7 +165,6 @@ expect_clean_exit() {
     kill -0 "$1" 2>/dev/null && fail "$2: Esc did not close the clock"
     local status=0
     wait "$1" || status=$?
-    forget_pid "$1"
     [ "$status" -eq 0 ] || fail "$2: the clock exited with $status"
 }
 
@@ -195,7 +194,6 @@ run_installed_clock() {
     env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" \
         SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@" $exec_line >"$out" 2>"$work/clock-$name.err" &
     local clock=$!
-    register_pid "$clock"
 
     local window=""
     for _ in $(seq 100); do
@@ -263,7 +261,6 @@ run_on_wayland() {
     "${sway_user[@]}" env -i "${sway_session[@]}" HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" \
         SDL_AUDIODRIVER=dummy "$@" $exec_line >"$out" 2>&1 &
     local clock=$!
-    register_pid "$clock"
     for _ in $(seq 100); do
         sway_shows Quillmark && break
         kill -0 "$clock" 2>/dev/null || break
