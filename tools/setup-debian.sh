@@ -9,7 +9,7 @@ packages=(
     build-essential cmake pkg-config
     libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgif-dev libx11-dev
     libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool x11-utils imagemagick faketime openbox
+    xvfb xauth xdotool x11-utils imagemagick faketime openbox procps sysstat time
     sway wtype
     clang valgrind
     desktop-file-utils appstream dpkg-dev file man-db fontconfig
