@@ -165,12 +165,7 @@ class FaultTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        for (TTF_Font*& font : fontTable) {
-            if (font != NULL) {
-                TTF_CloseFont(font);
-                font = NULL;
-            }
-        }
+        close_font_table();
         for (SDL_Surface*& picture : numberImages) {
             SDL_FreeSurface(picture);
             picture = NULL;

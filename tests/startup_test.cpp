@@ -53,12 +53,7 @@ static int failed_loads_without(const std::vector<std::string>& missing) {
         unlink(("Fonts/" + name).c_str());
     }
     TTF_Init();
-    for (TTF_Font*& font : fontTable) {
-        if (font != NULL) {
-            TTF_CloseFont(font);
-            font = NULL;
-        }
-    }
+    close_font_table();
     begin_capture();
     open_font_table();
     std::string output = end_capture();

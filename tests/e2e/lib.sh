@@ -1,6 +1,6 @@
 # shellcheck shell=bash disable=SC2034,SC2016,SC2120
 # Shared driver of the end-to-end scenarios, sourced by each of them with the arguments
-#   CLOCK RUNTIME_DIR TEXT_SIZE CLOSE_WINDOW [scenario arguments...]
+#   CLOCK RUNTIME_DIR FIT_SIZE CLOSE_WINDOW [scenario arguments...]
 # It runs the built clock the way a person does: in a fresh folder that links the runtime Fonts/
 # and graphics/, in a real X window on a private Xvfb display, with real key presses and window
 # operations, and checks what that person would see and get.
@@ -10,14 +10,11 @@ set -euo pipefail
 # shellcheck source=tools/x_session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 
-readonly clock_bin=$1 runtime_dir=$2 text_size_bin=$3 close_window_bin=$4
+readonly clock_bin=$1 runtime_dir=$2 fit_size_bin=$3 close_window_bin=$4
 shift 4
 
 readonly normal_caption="Chronwick a Klingon Clock - Quillmark 2006"
 readonly birthday_caption="QA TLHO' From Quillmark"
-# The phrase for 58:58:58 that a fitted window is measured on, without and with the seconds.
-readonly probe_text="cha'maH chorghvatlh vaghmaH chorgh rep "
-readonly probe_seconds="vaghmaH chorgh lup"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-e2e.XXXXXX")
 run_dir="" clock_pid="" win=""
@@ -231,21 +228,9 @@ write_settings() {
 }
 
 # The size ("WxH") a fitted clock view must have for font index $1, layout $2 and seconds shown
-# ($3 = 1) or not, worked out from the sizing rules and SDL_ttf on the font file itself.
+# ($3 = 1) or not, from the clock's own sizing on the font file itself.
 fit_size() {
-    local files=(tomnr tomnr KLS_____ KLB_____ bboron geodesic levity KLINGON tomnr)
-    local font=$runtime_dir/Fonts/${files[$1 / 6]}.ttf points=$((18 + 3 * ($1 % 6)))
-    local text=$probe_text measured extra minimum
-    (($3)) && text+=$probe_seconds
-    measured=$("$text_size_bin" "$font" "$points" "$text") || fail "cannot measure the probe text"
-    case $2 in
-    1) extra=70 minimum=420 ;;
-    2) extra=37 minimum=150 ;;
-    3) extra=20 minimum=70 ;;
-    *) extra=90 minimum=420 ;;
-    esac
-    local width=${measured% *} height=${measured#* }
-    echo "$((width + 20 > minimum ? width + 20 : minimum))x$((extra + height))"
+    (cd "$runtime_dir" && "$fit_size_bin" "$@") || fail "cannot work out the fit of font $1"
 }
 
 # Takes a screenshot of the window as $work/$1.png and prints that file name.
