@@ -22,8 +22,8 @@ int main(int argc, char* argv[]) {
         fprintf(stderr, "fit_size: no font %s: %s\n", argv[1], TTF_GetError());
         return 1;
     }
-    fontTable[giFont] = TTF_OpenFont(font_file(giFont / kFontSteps),
-                                     font_point_size(giFont % kFontSteps));
+    fontTable[giFont] =
+        TTF_OpenFont(font_file(giFont / kFontSteps), font_point_size(giFont % kFontSteps));
     if (fontTable[giFont] == NULL) {
         fprintf(stderr, "fit_size: cannot open %s: %s\n", font_file(giFont / kFontSteps),
                 TTF_GetError());
