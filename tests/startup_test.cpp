@@ -101,23 +101,6 @@ TEST(FontTable, EntriesUseTheirFamilyFileAndStepSize) {
     }
 }
 
-TEST(TextLine, AbsentFontMeasuresZeroAndReportsEveryFrame) {
-    open_dummy_window();
-    load_runtime_resources();
-    TTF_Font* saved = fontTable[12];
-    fontTable[12] = NULL;
-    giFont = 12;
-    int width = -1, height = -1;
-    measure_text("wa'vatlh", &width, &height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
-    begin_capture();
-    draw_text_line("wa'vatlh");
-    draw_text_line("wa'vatlh");
-    EXPECT_EQ(end_capture(), "failed to render font \nfailed to render font \n");
-    fontTable[12] = saved;
-}
-
 // A pass takes its event first (here a quit request), brings a stored font index into range
 // (77 is entry 23 again: the heavy face at its largest, which covers whole pixels on every
 // release) and still draws the whole view in that font.
