@@ -3,7 +3,6 @@
 # and acts: the saved settings show the state the keys left behind.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-time_limit 50
 
 new_folder keys
 start_clock

@@ -43,14 +43,7 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
-trap 'fail "the scenario ran past its time limit"' TERM INT
-
-# The hard limit of the whole scenario: a watchdog signals this shell to clean up, which ends
-# every process the scenario started, and with them any X client the scenario waits on.
-time_limit() {
-    mkfifo "$work/watchdog"
-    (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$) >/dev/null 2>&1 &
-}
+trap 'fail "stopped by a signal"' TERM INT
 
 # Makes a fresh folder for a run and makes it the current one; Fonts/ and graphics/ link to the
 # runtime folder unless the scenario replaces them.

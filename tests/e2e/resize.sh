@@ -3,7 +3,6 @@
 # and Esc after another hand resize ends the clock cleanly.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-time_limit 40
 
 new_folder resize
 start_clock

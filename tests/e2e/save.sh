@@ -3,7 +3,6 @@
 # and nothing at all (the old file whole, one complaint) when the file cannot be written.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-time_limit 40
 
 new_folder save
 start_clock

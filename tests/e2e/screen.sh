@@ -4,7 +4,6 @@
 # the legend's pictures with their labels.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-time_limit 60
 
 new_folder screen
 start_clock

@@ -3,7 +3,6 @@
 # and finds every font.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-time_limit 40
 
 new_folder first-start
 start_clock

@@ -3,7 +3,6 @@
 # counts, and a stored font index out of range is brought back into range.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-time_limit 60
 
 new_folder stored-size
 write_settings $'12\n2\n901\n333\n'
