@@ -68,7 +68,7 @@ leave_out() {
 # waits for its window, gives it the keyboard focus and waits until the frame loop draws.
 start_clock() {
     start_clock_in "$run_dir" "$@" "$clock_bin"
-    wait_for_window 10 || fail "no clock window: $(tail -n 3 "$run_dir/err.txt")"
+    wait_for_window 20 || fail "no clock window: $(tail -n 3 "$run_dir/err.txt")"
     win=$window_id
     timeout 5 xdotool windowfocus --sync "$win" || fail "could not give the window the focus"
     wait_drawn

@@ -4,11 +4,15 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-for _ in {1..100}; do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.05
+# openbox names its theme on the root window once it has loaded it, just before it manages
+# windows; a window mapped earlier waits for it, and so does the clock.
+HOME=$work openbox --sm-disable >"$work/openbox.log" 2>&1 &
+for _ in {1..300}; do
+    xprop -root _OB_THEME 2>/dev/null | grep -q = && break
+    sleep 0.1
 done
+xprop -root _OB_THEME 2>/dev/null | grep -q = ||
+    fail "openbox was not ready within 30 s: $(tail -n 3 "$work/openbox.log")"
 
 # The window manager's frame around the clock's window: "X Y W H", or nothing while the window
 # is being replaced.
