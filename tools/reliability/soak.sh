@@ -13,6 +13,7 @@ if ! [[ "$minutes" =~ ^[0-9]+$ ]] || [ "$minutes" -lt 2 ]; then
     exit 2
 fi
 source "$(dirname "$0")/../x_session.sh"
+"$root/tools/setup-debian.sh" test
 require_tools cmake Xvfb xdotool xdpyinfo
 
 build_clock
