@@ -10,7 +10,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
-	package fresh-root clean
+	package debian-check fresh-root clean
 
 all: build
 
@@ -78,7 +78,12 @@ package: setup-test
 	done; \
 	ls $(BUILD)/chronwick_$${version}_*.deb
 
-# The README's commands and the package in a fresh minimal root of a Debian release (as root):
+# The source package checked with Debian's tools in clean roots of Debian 12 and 14 (or
+# RELEASES): sbuild, lintian, autopkgtest; then reprotest (as root, or a user with subordinate ids).
+debian-check:
+	@tools/debian-check.sh $(or $(RELEASES),bookworm forky)
+
+# The README's commands in a brand-new minimal root of a Debian release, made by mmdebstrap:
 # make fresh-root RELEASE=trixie (the default), RELEASE=forky or RELEASE=bookworm.
 fresh-root:
 	@tools/fresh-root.sh $(or $(RELEASE),trixie)

@@ -104,7 +104,7 @@ build_in_chroot() {
         --dist="$distribution" --resolve-alternatives --no-run-piuparts --no-run-autopkgtest \
         --run-lintian --lintian-opts=-I --lintian-opts=--pedantic "$dsc")
     local log
-    log=$(echo "$out"/chronwick_"$version"_*.build)
+    log=$out/chronwick_${version}_$(dpkg --print-architecture).build
     sed -n '/^Running lintian/,/^I: Lintian run/p' "$log" >"$out/lintian.txt"
     cat "$out/lintian.txt"
     if grep -q -E '^[EW]: ' "$out/lintian.txt"; then
@@ -126,26 +126,31 @@ test_installed() {
 # building needs only what make run installs.
 reproducible() {
     "$source_dir/tools/setup-debian.sh" run
-    (cd "$work" && DEB_BUILD_OPTIONS=nocheck reprotest --vary=-fileordering,-domain_host,-user_group \
-        "${dsc##*/}" -- null)
+    (cd "$work" && DEB_BUILD_OPTIONS=nocheck reprotest \
+        --vary=-fileordering,-domain_host,-user_group "${dsc##*/}" -- null)
 }
 
-for release in "${releases[@]}"; do
-    step "$release-root" make_root "$release"
-    step "$release-sbuild-lintian" build_in_chroot "$release"
-    step "$release-autopkgtest" test_installed "$release"
-done
-step reprotest reproducible
+# The whole script is read before anything runs, so that editing it meanwhile cannot upset a
+# run: bash parses this block, the exit with it, before it runs any of it.
+{
+    for release in "${releases[@]}"; do
+        step "$release-root" make_root "$release"
+        step "$release-sbuild-lintian" build_in_chroot "$release"
+        step "$release-autopkgtest" test_installed "$release"
+    done
+    step reprotest reproducible
 
-echo
-echo "Debian package $version, checked with Debian's tools:"
-printf '%s\n' "${summary[@]}"
-echo "total: $(($(date +%s) - started)) s"
-if [ "$failed" -ne 0 ]; then
-    rm -rf "$logs"
-    mkdir -p "$logs"
-    cp "$work"/logs/*.log "$logs"/
-    cp "$work"/*/chronwick_*.build "$logs"/ 2>/dev/null || true
-    echo "Logs of the steps: $logs/"
-    exit 1
-fi
+    echo
+    echo "Debian package $version, checked with Debian's tools:"
+    printf '%s\n' "${summary[@]}"
+    echo "total: $(($(date +%s) - started)) s"
+    if [ "$failed" -ne 0 ]; then
+        rm -rf "$logs"
+        mkdir -p "$logs"
+        cp "$work"/logs/*.log "$logs"/
+        cp "$work"/*/chronwick_*.build "$logs"/ 2>/dev/null || true
+        echo "Logs of the steps: $logs/"
+        exit 1
+    fi
+    exit
+}
