@@ -12,6 +12,8 @@
 # The chroots run in user namespaces (unshare mode), so nothing is mounted on this machine. Each
 # release's root is a tarball made by mmdebstrap, kept in /var/cache/chronwick-roots/ and made
 # anew when a week old. Only a failed run keeps its logs, in /var/tmp/chronwick-debian-check-logs/.
+# Steps call most functions by name.
+# shellcheck disable=SC2317
 set -euo pipefail
 
 readonly cache=/var/cache/chronwick-roots
@@ -32,16 +34,9 @@ for tool in "${tools[@]}"; do
         break
     fi
 done
-# The chroots map the 65536 ids of a release's users onto subordinate ids of this user.
-user=$(id -un)
-if ! grep -q "^$user:" /etc/subuid 2>/dev/null || ! grep -q "^$user:" /etc/subgid 2>/dev/null; then
-    if [ "$user" != root ]; then
-        echo "$user has no subordinate ids (/etc/subuid, /etc/subgid) for the chroots" >&2
-        exit 1
-    fi
-    echo "Giving root subordinate ids for the chroots"
-    usermod --add-subuids 1000000000-1000065535 --add-subgids 1000000000-1000065535 root
-fi
+# shellcheck source=tools/unshare_root.sh
+source "$source_dir/tools/unshare_root.sh"
+ensure_subordinate_ids
 
 work=$(mktemp -d /var/tmp/chronwick-debian-check.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -82,17 +77,8 @@ make_root() {
     mkdir -p "$cache"
     mmdebstrap --mode=unshare --variant=buildd --format=tar \
         --aptopt='Acquire::Check-Valid-Until "false"' \
-        "$release" "$tarball.part" "$(mirror)"
+        "$release" "$tarball.part" "$(apt_mirror)"
     mv "$tarball.part" "$tarball"
-}
-
-# The mirror this machine's apt uses.
-mirror() {
-    local uri
-    # shellcheck disable=SC2016 # apt's own $(FIELD) syntax
-    uri=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
-        awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}')
-    echo "${uri:-http://deb.debian.org/debian/}"
 }
 
 # sbuild with the test suite and lintian in the chroot; a lintian error or warning fails the step.
@@ -117,13 +103,13 @@ build_in_chroot() {
 # debian/tests on the package sbuild built, in a fresh root of the same release.
 test_installed() {
     local release=$1 debs
-    debs=("$work/$release"/chronwick_"$version"_*.deb)
+    debs=("$work/$release/chronwick_${version}_"*.deb)
     autopkgtest --apt-upgrade "${debs[@]}" "$dsc" -- unshare --tarball "$cache/$release.tar"
 }
 
 # Two builds here, the second with the time, build path, locale, time zone, umask, kernel,
-# number of processors and environment varied, give the same .deb. Without the test suite: it adds nothing to the bytes, and
-# building needs only what make run installs.
+# number of processors and environment varied, give the same .deb. Without the test suite: it
+# adds nothing to the bytes, and building needs only what make run installs.
 reproducible() {
     "$source_dir/tools/setup-debian.sh" run
     (cd "$work" && DEB_BUILD_OPTIONS=nocheck reprotest \

@@ -137,6 +137,8 @@ outside() {
     fi
     local source_dir head
     source_dir=$(cd "$(dirname "$0")/.." && pwd)
+    # shellcheck source=tools/unshare_root.sh
+    source "$source_dir/tools/unshare_root.sh"
     head=$(git -C "$source_dir" rev-parse HEAD)
     if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
         echo "Note: uncommitted changes are not tried; the root gets commit $head"
@@ -146,16 +148,7 @@ outside() {
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
             -o DPkg::Lock::Timeout=600 mmdebstrap uidmap >/dev/null
     fi
-    # The root maps the 65536 ids of its users onto subordinate ids of this user.
-    local user
-    user=$(id -un)
-    if ! grep -q "^$user:" /etc/subuid 2>/dev/null || ! grep -q "^$user:" /etc/subgid 2>/dev/null; then
-        if [ "$user" != root ]; then
-            echo "$user has no subordinate ids (/etc/subuid, /etc/subgid) for the root" >&2
-            exit 1
-        fi
-        usermod --add-subuids 1000000000-1000065535 --add-subgids 1000000000-1000065535 root
-    fi
+    ensure_subordinate_ids
 
     local work
     work=$(mktemp -d /var/tmp/chronwick-fresh-root.XXXXXX)
@@ -165,12 +158,6 @@ outside() {
     git -C "$work/chronwick" checkout -q --detach "$head"
     mkdir -p "$work/logs" "$cache/$release-debs"
 
-    # The mirror this machine's apt uses.
-    local mirror
-    # shellcheck disable=SC2016 # apt's own $(FIELD) syntax
-    mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
-        awk '$2 !~ /-(security|updates|backports)$/ {print $1; exit}')
-
     echo "== $release: a fresh root with mmdebstrap, commit $head"
     local started status=0
     started=$(date +%s)
@@ -178,6 +165,7 @@ outside() {
     # mirror's copy of the testing release may be a snapshot whose Release file is past its
     # Valid-Until date; this throwaway root accepts it. The steps never fail the hook, so that
     # their logs come out; their summary decides.
+    # shellcheck disable=SC2016 # mmdebstrap's hooks get the root as $1
     TMPDIR=/var/tmp mmdebstrap --mode=unshare --variant=minbase --format=null \
         --include=git,make,ca-certificates,xvfb,xauth,xdotool \
         --aptopt='Acquire::Check-Valid-Until "false"' \
@@ -191,7 +179,7 @@ outside() {
             bash $clone/tools/fresh-root.sh --inside || true" \
         --customize-hook="sync-out /root/logs $work/logs" \
         --customize-hook="sync-out /var/cache/apt/archives $cache/$release-debs" \
-        "$release" /dev/null "${mirror:-http://deb.debian.org/debian/}" \
+        "$release" /dev/null "$(apt_mirror)" \
         >"$work/mmdebstrap.log" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
         tail -n 30 "$work/mmdebstrap.log" >&2
