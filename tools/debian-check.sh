@@ -81,7 +81,18 @@ make_root() {
     mv "$tarball.part" "$tarball"
 }
 
-# sbuild with the test suite and lintian in the chroot; a lintian error or warning fails the step.
+# The lintian of a newer release notes these, which the same source cannot avoid while it builds on
+# Debian 12 too; overrides in the package cannot name them, as Debian 12's lintian rejects tags it
+# does not know and notes overrides it does not use.
+accepted_tags=(
+    out-of-date-standards-version             # Debian 12's policy is 4.6.2
+    package-uses-old-debhelper-compat-version # 13 is Debian 12's newest stable level
+    redundant-priority-optional-field         # Debian 12's lintian asks for the field
+    redundant-rules-requires-root-no-field    # Debian 12's dpkg does not take "no" as the default
+)
+
+# sbuild with the test suite and lintian in the chroot. Any lintian tag fails the step but the
+# accepted ones above, which may only be notes (I: or P:).
 # The window scenarios' compat runtime is an alternative that sbuild must be allowed to choose.
 build_in_chroot() {
     local release=$1 out=$work/$1
@@ -93,8 +104,11 @@ build_in_chroot() {
     log=$out/chronwick_${version}_$(dpkg --print-architecture).build
     sed -n '/^Running lintian/,/^I: Lintian run/p' "$log" >"$out/lintian.txt"
     cat "$out/lintian.txt"
-    if grep -q -E '^[EW]: ' "$out/lintian.txt"; then
-        echo "lintian reports errors or warnings"
+    local accepted
+    accepted=$(IFS='|' && echo "${accepted_tags[*]}")
+    if grep -E '^[A-Z]: chronwick' "$out/lintian.txt" |
+        grep -q -v -E "^[IP]: [^:]+: ($accepted)( |$)"; then
+        echo "lintian reports tags beyond the accepted ones"
         return 1
     fi
     grep -q '^Status: successful' "$log"
