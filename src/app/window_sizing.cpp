@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "app/clock_state.h"
+#include "app/window_reopen.h"
 #include "klingon/klingon_time.h"
 #include "render/font_table.h"
 
@@ -19,16 +20,11 @@ void resize_event(int width, int height) {
     giChange = 2;
 }
 
-// The compat runtime after 1.2.68 keeps the buffers of a window's first size when the mode is
-// set again at another one, and overruns them at the next update (seen with 1.2.78 over SDL 2
-// and over SDL 3). Passing through an OpenGL mode makes it give up the window and its buffers;
-// the mode set after that opens the window anew at the new size, with the same caption. Classic
-// SDL 1.2 and the earlier compat runtimes resize the window they have.
 static SDL_Surface* set_video_mode(void) {
     const SDL_Surface* current = SDL_GetVideoSurface();
     const bool resizes = current != NULL && (current->w != giX || current->h != giY);
-    if (resizes && SDL_Linked_Version()->patch > 68) {
-        SDL_SetVideoMode(giX, giY, 32, SDL_OPENGL);
+    if (resizes && window_reopens_to_resize()) {
+        return reopen_window(giX, giY, kVideoFlags);
     }
     return SDL_SetVideoMode(giX, giY, 32, kVideoFlags);
 }
@@ -60,7 +56,41 @@ static void set_video_mode_again(void) {
     }
 }
 
+// Replacing the window while the user drags its frame would end the drag after its first step.
+// So where the runtime replaces the window for every size, a burst of hand resizes is applied
+// once none has come for kHandResizeQuietMs; meanwhile the runtime scales the last frame to fit.
+static bool handResizeHeld = false;
+static int heldWidth = 0;
+static int heldHeight = 0;
+static Uint32 heldSince = 0;
+
+// Keeps the hand size for later and the surface's size in giX x giY, which every pass draws.
+static void hold_hand_resize(void) {
+    handResizeHeld = true;
+    heldWidth = giX;
+    heldHeight = giY;
+    heldSince = SDL_GetTicks();
+    giX = screen->w;
+    giY = screen->h;
+    giChange = 0;
+}
+
+static void apply_held_hand_resize(void) {
+    if (handResizeHeld && SDL_GetTicks() - heldSince >= kHandResizeQuietMs) {
+        handResizeHeld = false;
+        giX = heldWidth;
+        giY = heldHeight;
+        set_video_mode_again();
+    }
+}
+
 void apply_pending_resize(void) {
+    if (giChange == 2 && screen != NULL && window_reopens_to_resize()) {
+        hold_hand_resize();
+    }
+    if (giChange == 1) {
+        handResizeHeld = false; // a fit overrides the size chosen by hand
+    }
     if (giChange == 1 && giKlingon == 1) {
         const SizingRow row = sizing_row(giGraphics);
         char probeText[kTimeTextSize];
@@ -86,4 +116,5 @@ void apply_pending_resize(void) {
         set_video_mode_again();
         giChange = 0;
     }
+    apply_held_hand_resize();
 }

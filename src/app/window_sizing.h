@@ -1,6 +1,8 @@
 // Keeping the window the size of what it shows.
 #pragma once
 
+#include <SDL/SDL.h>
+
 // Extra height below the text and the least width of a fitted clock view, by layout.
 struct SizingRow {
     int extraHeight;
@@ -10,8 +12,11 @@ struct SizingRow {
 // large pictures at scale 3, so it gets room for them: 90 px below the text, 420 px across.
 SizingRow sizing_row(int layout);
 
-// The user resized the window by hand: apply width x height in this pass.
+// The user resized the window by hand: apply width x height in this pass. Where the runtime
+// replaces the window to resize it, a burst of hand resizes (a drag of the window's frame) is
+// applied once none has come for kHandResizeQuietMs.
 void resize_event(int width, int height);
+const Uint32 kHandResizeQuietMs = 400;
 
 // Opens the window at giX x giY, or gives the open one that size, replacing screen. Prints a
 // line and returns false when no window can be had at that size.
