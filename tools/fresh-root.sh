@@ -27,7 +27,7 @@ readonly cache=/var/cache/chronwick-fresh-root
 readonly clone=/root/chronwick
 readonly x_screen='-screen 0 1280x1024x24 -noreset'
 # The test suite's own tools, none of which make run may install.
-readonly test_tools=(libgtest-dev libbenchmark-dev imagemagick faketime sway wtype)
+readonly test_tools=(libgtest-dev libbenchmark-dev imagemagick faketime openbox sway wtype)
 
 # ---- inside the root -------------------------------------------------------------------------
 
