@@ -104,6 +104,8 @@ build_in_chroot() {
     log=$out/chronwick_${version}_$(dpkg --print-architecture).build
     sed -n '/^Running lintian/,/^I: Lintian run/p' "$log" >"$out/lintian.txt"
     cat "$out/lintian.txt"
+    grep -E '^[A-Z]: chronwick' "$out/lintian.txt" | sed "s/^/lintian on $release: /" \
+        >"$work/lintian-tags-$release" || true
     local accepted
     accepted=$(IFS='|' && echo "${accepted_tags[*]}")
     if grep -E '^[A-Z]: chronwick' "$out/lintian.txt" |
@@ -143,6 +145,7 @@ reproducible() {
     echo
     echo "Debian package $version, checked with Debian's tools:"
     printf '%s\n' "${summary[@]}"
+    cat "$work"/lintian-tags-* 2>/dev/null || true
     echo "total: $(($(date +%s) - started)) s"
     if [ "$failed" -ne 0 ]; then
         rm -rf "$logs"
