@@ -69,7 +69,7 @@ fuzz: setup-run
 # the build flags, strip, compress and take the file times from debian/changelog. The .deb and
 # its build records go to build/ rather than beside the source folder.
 package: setup-test
-	@dpkg-buildpackage -b -us -uc --post-clean
+	@dpkg-buildpackage -b -us -uc -J$(JOBS) --post-clean
 	@mkdir -p $(BUILD)
 	@version=$$(dpkg-parsechangelog -S Version); \
 	for file in ../chronwick_$${version}_*.deb ../chronwick-dbgsym_$${version}_*.deb \
