@@ -11,10 +11,13 @@
 #     on the compat runtime, also with SDL's defaults: the threads after start-up, the wake-ups a
 #     second of the whole process (context switches of all its threads) and the CPU of the
 #     process and of its X server, from 5 s on;
-#   - peak resident memory (VmHWM);
+#   - peak resident memory;
 #   - time from exec to the first frame on screen, watched from outside by first_frame_probe,
 #     median of FIRST_FRAME_LAUNCHES separate launches (default 3).
-# PROCESS_RESULTS=FILE also writes the figures there as "name value" lines (for bench/run.sh).
+# Processor time comes from GNU time (from exec to the end) and pidstat (sysstat: per thread, the
+# X server, and from 5 s on), context switches and threads from pidstat, peak memory from GNU
+# time. PROCESS_RESULTS=FILE also writes the figures there as "name value" lines (for
+# bench/run.sh).
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -36,6 +39,7 @@ clock=$build/chronwick
 reference=$build/bench/reference_loop
 probe=$build/bench/first_frame_probe
 runtime=$build/runtime
+runtime_dir=$runtime
 for program in "$clock" "$reference" "$probe"; do
     if [ ! -x "$program" ]; then
         echo "process.sh: $program is missing: build first (make bench)" >&2
@@ -49,38 +53,13 @@ fi
 
 work=$(mktemp -d /tmp/chronwick-process.XXXXXX)
 trap 'stop_started; rm -rf "$work"' EXIT
-
-ticks_per_second=$(getconf CLK_TCK)
-
-now_ns() {
-    date +%s%N
-}
-
-# User plus system clock ticks of a process so far (all its threads), or of one thread when given
-# as PID/task/TID.
-cpu_ticks() {
-    local stat rest
-    stat=$(<"/proc/$1/stat")
-    rest=${stat##*) }
-    # shellcheck disable=SC2086
-    set -- $rest
-    echo $((${12} + ${13}))
-}
-
-peak_kb() {
-    awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"
-}
-
-# Percent of one core: ticks used over nanoseconds passed.
-cpu_percent() {
-    awk -v t="$1" -v ns="$2" -v hz="$ticks_per_second" 'BEGIN { printf "%.3f", 100 * t / hz / (ns / 1e9) }'
-}
+# Tools of its own, beside the test tools: ps, pidstat and GNU time.
+"$root/tools/setup-debian.sh" test procps sysstat time
+require_tools pidstat ps /usr/bin/time
 
 # A fresh working folder as the clock expects it, with the default settings saved in it.
 make_folder() {
-    mkdir -p "$1"
-    ln -s "$runtime/Fonts" "$1/Fonts"
-    ln -s "$runtime/graphics" "$1/graphics"
+    clock_folder "$1"
     printf '12\n1\n680\n100\n' >"$1/config.cwk"
 }
 
@@ -116,7 +95,6 @@ probe_launch() {
     (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "${options[@]}" \
         --output "$folder/output.log" "$program") >"$report" 2>&1 &
     local probe_pid=$!
-    register_pid "$probe_pid"
     local pid
     pid=$(probe_value "$report" pid "$probe_pid")
     launch_window=$(probe_value "$report" window_ms "$probe_pid")
@@ -167,100 +145,86 @@ if [ "$first_frame_ms" = none ]; then
     exit 1
 fi
 
-# Context switches of all the threads of process $1 so far: each one is the processor taken from
-# or given back to one of its threads, that is a wake-up.
-context_switches() {
-    cat /proc/"$1"/task/*/status 2>/dev/null |
-        awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print n + 0 }'
-}
-
-threads() {
-    find "/proc/$1/task" -mindepth 1 -maxdepth 1 | wc -l
-}
-
-# Events over nanoseconds, per second.
-per_second() {
-    awk -v n="$1" -v ns="$2" 'BEGIN { printf "%.1f", n / (ns / 1e9) }'
+# Per process in a pidstat -h -t report: "PID cpu_pct side_cpu_pct wakeups_per_s threads", where
+# side is the threads besides the main one and a wake-up is a context switch of any thread.
+pidstat_figures() {
+    awk '$1 == "#" { for (i = 2; i <= NF; i++) col[$i] = i - 1; next }
+        NF && col["TGID"] {
+            tgid = $col["TGID"]; tid = $col["TID"]
+            if (tid == "-") { pid = tgid; cpu[pid] = $col["%CPU"]; next }
+            threads[pid]++
+            if (tid != pid) side[pid] += $col["%CPU"]
+            if (col["cswch/s"]) wakeups[pid] += $col["cswch/s"] + $col["nvcswch/s"]
+        }
+        END { for (pid in cpu) print pid, cpu[pid], side[pid] + 0, wakeups[pid] + 0, threads[pid] }' "$1"
 }
 
 # The compat runtime beside classic SDL 1.2 is picked by its private folder.
-compat_dir=""
-for folder in /usr/lib/*/sdl12-compat; do
-    if [ -e "$folder/libSDL-1.2.so.0" ]; then
-        compat_dir=$folder
-    fi
-done
+compat_dir=$(sh "$root/tools/sdl_runtime.sh" --compat-folder) || compat_dir=""
 
 # side_by_side LIBRARY ENV...: runs the clock and the reference loop at once for $seconds s, each
-# under its own Xvfb, with the environment given; adds "LIBRARY_PROGRAM_NAME value" figures to
-# $work/figures.
+# under its own Xvfb and GNU time, with the environment given; adds "LIBRARY_PROGRAM_NAME value"
+# figures to $work/figures.
 side_by_side() {
-    local library=$1 program pid binary ticks x_ticks begin steady_begin end
+    local library=$1 program binary pid
     shift
     echo "Running the clock and the reference loop side by side for $seconds s ($library)..." >&2
     local -A pid_of=() display_of=([clock]=$clock_display [reference]=$reference_display)
-    local -A xvfb_of=([clock]=$clock_xvfb [reference]=$reference_xvfb)
-    local -A steady=() switches=() x_start=() x_steady=() thread_count=()
-    for program in reference clock; do
-        make_folder "$work/$library-$program"
-        x_start[$program]=$(cpu_ticks "${xvfb_of[$program]}")
-    done
-    begin=$(now_ns)
+    local -A xvfb_of=([clock]=$clock_xvfb [reference]=$reference_xvfb) timer_of=()
     for program in reference clock; do
         binary=$clock
         [ "$program" = clock ] || binary=$reference
+        make_folder "$work/$library-$program"
         (cd "$work/$library-$program" && exec env DISPLAY="${display_of[$program]}" \
-            SDL_VIDEODRIVER=x11 "$@" "$binary") >"$work/$library-$program/output.log" 2>&1 &
-        pid_of[$program]=$!
-        register_pid "${pid_of[$program]}"
+            SDL_VIDEODRIVER=x11 "$@" /usr/bin/time -f '%M %e %U %S' -o "$work/$library-$program/time" \
+            "$binary") >"$work/$library-$program/output.log" 2>&1 &
+        timer_of[$program]=$!
+        pid_of[$program]=""
+        for _ in $(seq 100); do
+            pid_of[$program]=$(pgrep -P "$!") && break
+            sleep 0.01
+        done
     done
-
+    local pids=${pid_of[clock]},${pid_of[reference]},$clock_xvfb,$reference_xvfb
+    LC_ALL=C pidstat -h -u -t -p "$pids" "$seconds" 1 >"$work/$library-whole.txt" &
+    local whole=$!
     sleep "$steady_from"
-    steady_begin=$(now_ns)
-    for program in reference clock; do
-        pid=${pid_of[$program]}
-        steady[$program]=$(cpu_ticks "$pid")
-        switches[$program]=$(context_switches "$pid")
-        thread_count[$program]=$(threads "$pid")
-        x_steady[$program]=$(cpu_ticks "${xvfb_of[$program]}")
-    done
-    sleep "$((seconds - steady_from))"
+    LC_ALL=C pidstat -h -u -w -t -p "$pids" "$((seconds - steady_from))" 1 \
+        >"$work/$library-steady.txt"
+    wait "$whole"
 
     for program in reference clock; do
-        pid=${pid_of[$program]}
-        if ! kill -0 "$pid" 2>/dev/null; then
+        if ! kill -0 "${pid_of[$program]}" 2>/dev/null; then
             echo "process.sh: the $program ended early ($library); its output:" >&2
             cat "$work/$library-$program/output.log" >&2
             exit 1
         fi
     done
     echo "${library}_stack $(stack_of "${pid_of[clock]}")" >>"$work/figures"
-    end=$(now_ns)
+    kill "${pid_of[@]}"
+    wait "${timer_of[@]}" || true
+    local -A whole_cpu=() side_cpu=() steady_cpu=() wakeups=() threads=()
+    while read -r pid cpu side _ _; do
+        whole_cpu[$pid]=$cpu side_cpu[$pid]=$side
+    done < <(pidstat_figures "$work/$library-whole.txt")
+    while read -r pid cpu _ wake count; do
+        steady_cpu[$pid]=$cpu wakeups[$pid]=$wake threads[$pid]=$count
+    done < <(pidstat_figures "$work/$library-steady.txt")
     for program in reference clock; do
         pid=${pid_of[$program]}
-        ticks=$(cpu_ticks "$pid")
-        x_ticks=$(cpu_ticks "${xvfb_of[$program]}")
+        local x=${xvfb_of[$program]}
         {
-            echo "${library}_${program}_threads ${thread_count[$program]}"
-            echo "${library}_${program}_wakeups_per_s $(per_second \
-                "$(($(context_switches "$pid") - ${switches[$program]}))" "$((end - steady_begin))")"
-            echo "${library}_${program}_cpu_pct $(cpu_percent "$ticks" "$((end - begin))")"
+            echo "${library}_${program}_threads ${threads[$pid]}"
+            echo "${library}_${program}_wakeups_per_s ${wakeups[$pid]}"
+            # From exec on, which pidstat, started once the program runs, would miss.
+            tail -n 1 "$work/$library-$program/time" | awk -v name="${library}_${program}" \
+                '{ printf "%s_cpu_pct %.2f\n%s_peak_kb %d\n", name, 100 * ($3 + $4) / $2, name, $1 }'
             # The threads besides the main one (SDL's timer thread where SDL_Init left it running).
-            echo "${library}_${program}_side_cpu_pct $(cpu_percent \
-                "$((ticks - $(cpu_ticks "$pid/task/$pid")))" "$((end - begin))")"
-            echo "${library}_${program}_steady_cpu_pct $(cpu_percent \
-                "$((ticks - ${steady[$program]}))" "$((end - steady_begin))")"
-            echo "${library}_${program}_xserver_cpu_pct $(cpu_percent \
-                "$((x_ticks - ${x_start[$program]}))" "$((end - begin))")"
-            echo "${library}_${program}_xserver_steady_cpu_pct $(cpu_percent \
-                "$((x_ticks - ${x_steady[$program]}))" "$((end - steady_begin))")"
-            echo "${library}_${program}_peak_kb $(peak_kb "$pid")"
+            echo "${library}_${program}_side_cpu_pct ${side_cpu[$pid]}"
+            echo "${library}_${program}_steady_cpu_pct ${steady_cpu[$pid]}"
+            echo "${library}_${program}_xserver_cpu_pct ${whole_cpu[$x]}"
+            echo "${library}_${program}_xserver_steady_cpu_pct ${steady_cpu[$x]}"
         } >>"$work/figures"
-    done
-    for program in reference clock; do
-        kill "${pid_of[$program]}"
-        wait "${pid_of[$program]}" 2>/dev/null || true
-        forget_pid "${pid_of[$program]}"
     done
     if grep -q '^failed' "$work/$library-clock/output.log"; then
         echo "process.sh: warning: the clock reported failures ($library):" >&2

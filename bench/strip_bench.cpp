@@ -87,15 +87,6 @@ static void generate_background_strips(benchmark::State& state) {
     state.SetLabel(resident_label(gStripMiB));
 }
 
-static void close_font_table(void) {
-    for (int i = 0; i < kFontCount; ++i) {
-        if (fontTable[i] != NULL) {
-            TTF_CloseFont(fontTable[i]);
-            fontTable[i] = NULL;
-        }
-    }
-}
-
 static void open_fonts(benchmark::State& state) {
     for (auto _ : state) {
         open_font_table();

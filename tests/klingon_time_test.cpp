@@ -54,13 +54,14 @@ static int read_number(const std::string& words) {
     return high > 0 && low >= 0 ? 10 * high + low : -1;
 }
 
-// Every reading of a day, with and without seconds, read back from its phrase: the hour before
-// "vatlh ", the minutes before " rep ", the seconds before a closing " lup".
+// Every reading of a day (a leap second included), with and without seconds, read back from its
+// phrase: the hour before "vatlh ", the minutes before " rep ", the seconds before a closing
+// " lup".
 TEST(TimePhrase, EveryReadingOfTheDayReadsBack) {
     size_t longest = 0;
     for (int hour = 0; hour < 24; ++hour) {
         for (int minute = 0; minute < 60; ++minute) {
-            for (int second = 0; second < 60; ++second) {
+            for (int second = 0; second <= 60; ++second) {
                 for (int shown = -1; shown <= 1; shown += 2) {
                     const std::string text = phrase(hour, minute, second, shown);
                     SCOPED_TRACE(text);
@@ -84,7 +85,7 @@ TEST(TimePhrase, EveryReadingOfTheDayReadsBack) {
             }
         }
     }
-    EXPECT_EQ(longest, 56u);
+    EXPECT_EQ(longest, (size_t)kLongestTimePhrase);
 }
 
 TEST(TimePhrase, ValuesNoClockGivesStayWithinTheBuffer) {

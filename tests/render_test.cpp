@@ -79,9 +79,10 @@ TEST_F(Pictures, RowPositionsForEveryLayout) {
         giGraphics = row.layout;
         draw_clock_row(text, 23, 45, 59);
         EXPECT_EQ(giKSize, row.style);
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(rgb_at(screen, row.x[i] + 1, row.digitY + 1),
-                      digit_colour(row.style, digits[i]))
+        for (int i = 0; i < 6; ++i) { // the picture's top left corner, and nothing just above
+            EXPECT_EQ(rgb_at(screen, row.x[i], row.digitY), digit_colour(row.style, digits[i]))
+                << "digit " << i;
+            EXPECT_NE(rgb_at(screen, row.x[i], row.digitY - 1), digit_colour(row.style, digits[i]))
                 << "digit " << i;
         }
         for (int dx : row.dotX) {

@@ -94,27 +94,6 @@ TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
     }
 }
 
-// Every probe is wider than a layout's minimum, so the minimums show with a font that did not
-// open: it measures 0 x 0, and the fit is the row's minimum width and its extra height.
-TEST_F(Sizing, LayoutMinimumsHoldWithoutAFont) {
-    TTF_Font* const saved = fontTable[12];
-    fontTable[12] = NULL;
-    const struct { int layout, width, height; } fits[] = {{1, 420, 70}, {2, 150, 37}, {3, 70, 20}};
-    for (const auto& fit : fits) {
-        giGraphics = fit.layout;
-        giChange = 1;
-        pass_with(NULL);
-        SCOPED_TRACE(fit.layout);
-        expect_window(fit.width, fit.height);
-    }
-    fontTable[12] = saved;
-    giGraphics = 1;
-    giFont = 0;
-    giChange = 1;
-    pass_with(NULL);
-    EXPECT_EQ(giX, 420); // the 18-point probe is narrower than layout 1's row
-}
-
 TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
     SDL_Event key = {};
     key.type = SDL_KEYUP;

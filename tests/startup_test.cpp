@@ -53,12 +53,7 @@ static int failed_loads_without(const std::vector<std::string>& missing) {
         unlink(("Fonts/" + name).c_str());
     }
     TTF_Init();
-    for (TTF_Font*& font : fontTable) {
-        if (font != NULL) {
-            TTF_CloseFont(font);
-            font = NULL;
-        }
-    }
+    close_font_table();
     begin_capture();
     open_font_table();
     std::string output = end_capture();
@@ -104,23 +99,6 @@ TEST(FontTable, EntriesUseTheirFamilyFileAndStepSize) {
         EXPECT_STREQ(TTF_FontFaceStyleName(fontTable[index]), TTF_FontFaceStyleName(expected));
         TTF_CloseFont(expected);
     }
-}
-
-TEST(TextLine, AbsentFontMeasuresZeroAndReportsEveryFrame) {
-    open_dummy_window();
-    load_runtime_resources();
-    TTF_Font* saved = fontTable[12];
-    fontTable[12] = NULL;
-    giFont = 12;
-    int width = -1, height = -1;
-    measure_text("wa'vatlh", &width, &height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
-    begin_capture();
-    draw_text_line("wa'vatlh");
-    draw_text_line("wa'vatlh");
-    EXPECT_EQ(end_capture(), "failed to render font \nfailed to render font \n");
-    fontTable[12] = saved;
 }
 
 // A pass takes its event first (here a quit request), brings a stored font index into range

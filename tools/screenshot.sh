@@ -9,9 +9,9 @@ out=$(cd "$out" && pwd)
 # shellcheck source=tools/x_session.sh
 source "$(dirname "$0")/x_session.sh"
 
-make_work_dir
 start_xvfb >/dev/null
-start_clock_process "$build/chronwick"
+clock_folder "$x_session_dir/run"
+start_clock_in "$x_session_dir/run" "$build/chronwick"
 wait_for_window 10
 xdotool windowfocus --sync "$window_id"
 

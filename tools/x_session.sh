@@ -1,156 +1,57 @@
 # shellcheck shell=bash disable=SC2034
 # The one way to run the clock in a real window for tests, benchmarks and tools (sourced, not
-# run). It starts private Xvfb servers, runs the clock in a private folder on them, and remembers
-# every process it or its caller starts. On exit (and on TERM or INT) it stops only those, with
-# everything they started in turn, and then the X servers:
-#   start_xvfb            a private server (sets DISPLAY, xvfb_display and xvfb_pid)
+# run, before the script shifts its arguments). The script runs again as the first process of a
+# PID namespace of its own, so every process it starts ends with it, however it ends (ctest's
+# time limit and kill -9 included). On exit it sends TERM to all of them at once, and KILL to
+# what is left after 2 s: a clock that no longer polls its events never sees SDL's quit event.
+#   start_xvfb            a private X server (sets DISPLAY, xvfb_display and xvfb_pid)
 #   start_sway            a private headless Wayland compositor without X (sets sway_session,
 #                         sway_user and sway_ipc; sway_shows TEXT looks for a window title)
-#   register_pid PID      a process the caller started in the background, to be stopped on exit
-#   stop_started          the cleanup itself; a caller with an EXIT trap of its own calls it
+#   clock_folder DIR      a folder to run the clock in, linking the built Fonts/ and graphics/
+#   start_clock_in DIR [NAME=value...] PROGRAM...
+#                         runs the program (the clock, possibly under a wrapper) in DIR through X,
+#                         its output in DIR/out.txt and DIR/err.txt; sets clock_pid
+#   clock_alive, wait_for_window SECONDS, wait_for_exit SECONDS, press_keys KEY...,
+#   key_lines DIR         the clock's state, window and keys
 #   launcher_hints        the SDL hints the launcher sets, as NAME=value words
-# A clock that no longer polls its events ignores SIGTERM (SDL turns it into a quit event), so
-# whatever still runs after a grace period gets SIGKILL.
+
+if [ "$$" -ne 1 ]; then
+    namespace=(unshare --pid --kill-child --mount-proc)
+    [ "$(id -u)" -eq 0 ] || namespace+=(--map-current-user)
+    if "${namespace[@]}" true 2>/dev/null; then
+        exec "${namespace[@]}" bash "$0" "$@"
+    fi
+    echo "x_session: no PID namespace to be had; a hard kill may leave processes behind" >&2
+fi
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD:-$root/build}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
-started_pids=()
-declare -A started_at=()
-xvfb_pids=()
-xvfb_pid=""
 xvfb_display=""
+xvfb_pid=""
 sway_user=()
 sway_session=()
 sway_ipc=""
-work_dir=""
+clock_pid=""
+window_id=""
 x_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-x.XXXXXX")
-readonly x_session_grace_tenths=20
 
-# Remembers process $1 with its start time, so that its PID is never signalled once it has
-# been reaped and taken over by a newcomer.
-register_pid() {
-    started_pids+=("$1")
-    started_at[$1]=$(start_time "$1")
-}
-
-# The start time of process $1 in clock ticks, or nothing once it has ended.
-start_time() {
-    local line fields
-    read -r line 2>/dev/null <"/proc/$1/stat" || return 0
-    read -ra fields <<<"${line##*) }"
-    [ "${fields[0]}" = Z ] || echo "${fields[19]}"
-}
-
-forget_pid() {
-    local kept=() pid
-    for pid in "${started_pids[@]}"; do
-        [ "$pid" = "$1" ] || kept+=("$pid")
-    done
-    started_pids=("${kept[@]}")
-}
-
-# Prints "PID START" for each given process that still runs and for all its descendants, START
-# being its start time in clock ticks, so that a PID taken over by a newcomer is never signalled.
-process_tree() {
-    local -A children=() start_of=()
-    local stat line pid fields queue=("$@")
-    for stat in /proc/[0-9]*/stat; do
-        read -r line 2>/dev/null <"$stat" || continue
-        read -ra fields <<<"${line##*) }"
-        [ "${fields[0]}" != Z ] || continue
-        pid=${stat#/proc/}
-        pid=${pid%/stat}
-        children[${fields[1]}]+=" $pid"
-        start_of[$pid]=${fields[19]}
-    done
-    while [ ${#queue[@]} -gt 0 ]; do
-        pid=${queue[0]}
-        queue=("${queue[@]:1}")
-        [ -n "${start_of[$pid]:-}" ] || continue
-        echo "$pid ${start_of[$pid]}"
-        # shellcheck disable=SC2206
-        queue+=(${children[$pid]:-})
-    done
-}
-
-# Whether process $1 still runs and started at tick $2 (a zombie has ended).
-same_process_runs() {
-    [ -n "$2" ] && [ "$(start_time "$1")" = "$2" ]
-}
-
-# Prints those of the registered PIDs given that still run.
-still_running() {
-    local pid
-    for pid in "$@"; do
-        if same_process_runs "$pid" "${started_at[$pid]:-}"; then
-            echo "$pid"
-        fi
-    done
-}
-
-# Stops the given processes and all their descendants: SIGTERM, up to 2 s for them to end, then
-# SIGKILL for the rest. The tree is taken before the first signal, while the parents still tie
-# it together.
-stop_trees() {
-    local tree=() entry tenth alive root roots=()
-    local -A first_start=()
-    mapfile -t tree < <(process_tree "$@")
-    [ ${#tree[@]} -gt 0 ] || return 0
-    for entry in "${tree[@]}"; do
-        first_start[${entry% *}]=${entry#* }
-    done
-    for entry in "${tree[@]}"; do
-        kill -TERM "${entry% *}" 2>/dev/null || true
-    done
-    for ((tenth = 0; tenth < x_session_grace_tenths; ++tenth)); do
-        alive=0
-        for entry in "${tree[@]}"; do
-            if same_process_runs "${entry% *}" "${entry#* }"; then
-                alive=1
-                break
-            fi
-        done
-        [ "$alive" -eq 1 ] || return 0
-        sleep 0.1
-    done
-    # Children started during the grace period are in the tree taken now, below the roots that
-    # are still the same processes.
-    for root in "$@"; do
-        if same_process_runs "$root" "${first_start[$root]:-}"; then
-            roots+=("$root")
-        fi
-    done
-    mapfile -t -O "${#tree[@]}" tree < <(process_tree "${roots[@]}")
-    for entry in "${tree[@]}"; do
-        if same_process_runs "${entry% *}" "${entry#* }"; then
-            echo "x_session: process ${entry% *} ignored SIGTERM for 2 s; killing it"
-            kill -KILL "${entry% *}" 2>/dev/null || true
-        fi
-    done
-}
-
-# Stops those of the registered processes given that still run, with their trees, and reaps them.
-stop_and_reap() {
-    local pid running=()
-    mapfile -t running < <(still_running "$@")
-    stop_trees "${running[@]}"
-    for pid in "$@"; do
-        wait "$pid" 2>/dev/null || true
-    done
-}
-
+# Ends every process the script started, with whatever they started in turn: in the namespace,
+# "every process but the first" is -1; without one, the script's own jobs.
 stop_started() {
-    # A second signal must not cut the cleanup short.
     trap '' TERM INT
-    stop_and_reap "${started_pids[@]}"
-    started_pids=()
-    # The X servers last, once none of their clients is left.
-    stop_and_reap "${xvfb_pids[@]}"
-    xvfb_pids=()
-    if [ -n "$work_dir" ]; then
-        rm -rf "$work_dir"
+    local targets=(-1) tenth
+    # shellcheck disable=SC2207
+    [ "$$" -eq 1 ] || targets=($(jobs -p))
+    if [ ${#targets[@]} -gt 0 ] && kill -TERM -- "${targets[@]}" 2>/dev/null; then
+        for ((tenth = 0; tenth < 20; ++tenth)); do
+            kill -0 -- "${targets[@]}" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -KILL -- "${targets[@]}" 2>/dev/null; then
+            echo "x_session: processes ignored SIGTERM for 2 s; killed them" >&2
+        fi
     fi
     rm -rf "$x_session_dir"
 }
@@ -175,8 +76,8 @@ build_clock() {
 }
 
 # Starts a private Xvfb on a display number the server picks itself among the free ones and
-# reports (-displayfd), waits until it answers and exports DISPLAY; sets xvfb_display and
-# xvfb_pid. -noreset keeps the server up when its last client leaves.
+# reports (-displayfd; Debian 12's xvfb-run -a races when scripts start servers side by side),
+# waits until it answers and exports DISPLAY. -noreset keeps it up when its last client leaves.
 start_xvfb() {
     require_tools Xvfb xdpyinfo
     local number_file log pid number=""
@@ -184,15 +85,13 @@ start_xvfb() {
     log=${number_file/display./xvfb.}.log
     Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 1280x1024x24 5>"$number_file" >"$log" 2>&1 &
     pid=$!
-    xvfb_pids+=("$pid")
-    started_at[$pid]=$(start_time "$pid")
     for _ in $(seq 200); do
         # The number is written with a newline once the server accepts connections.
         if [ "$(wc -l <"$number_file")" -ge 1 ]; then
             read -r number <"$number_file"
             if xdpyinfo -display ":$number" >/dev/null 2>&1; then
-                xvfb_pid=$pid
                 xvfb_display=":$number"
+                xvfb_pid=$pid
                 export DISPLAY=$xvfb_display
                 echo "Xvfb is up on $DISPLAY"
                 return 0
@@ -234,7 +133,6 @@ start_sway() {
     "${sway_user[@]}" env -u DISPLAY "${sway_session[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
         WLR_RENDERER=pixman sway -c "$dir/sway.conf" >"$log" 2>&1 &
     local pid=$!
-    register_pid "$pid"
     sway_ipc=""
     for _ in $(seq 100); do
         socket=$(find "$dir/xdg" -name 'wayland-*' -type s -printf '%f\n' | head -n 1)
@@ -257,31 +155,55 @@ sway_shows() {
         grep -q -- "$1"
 }
 
-# A private folder for the clock: links to the runtime fonts and pictures, no settings file, so
-# that the clock starts at its defaults and nothing of the user's changes.
-make_work_dir() {
-    work_dir=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-reliability-XXXXXX")
-    mkdir "$work_dir/run"
-    ln -s "$build/runtime/Fonts" "$work_dir/run/Fonts"
-    ln -s "$build/runtime/graphics" "$work_dir/run/graphics"
+# A folder for the clock: links to the built fonts and pictures, no settings file, so that the
+# clock starts at its defaults and nothing of the user's changes.
+runtime_dir=$build/runtime
+clock_folder() {
+    mkdir -p "$1"
+    ln -s "$runtime_dir/Fonts" "$1/Fonts"
+    ln -s "$runtime_dir/graphics" "$1/graphics"
 }
 
-# Starts "$@" (the clock, possibly under a wrapper) in the private folder; sets clock_pid.
-start_clock_process() {
-    (cd "$work_dir/run" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@") \
-        >"$work_dir/clock.out" 2>"$work_dir/clock.err" &
+start_clock_in() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@") \
+        >"$dir/out.txt" 2>"$dir/err.txt" </dev/null &
     clock_pid=$!
-    register_pid "$clock_pid"
 }
 
-# Waits up to $1 seconds for the clock's window; sets window_id.
+# A child the shell has reaped (it does so as soon as the child ends) cannot be signalled.
+clock_alive() {
+    [ -n "$clock_pid" ] && kill -0 "$clock_pid" 2>/dev/null
+}
+
+# Waits up to $1 seconds for the clock's window; sets window_id. Gives up at once when the clock
+# ends first.
 wait_for_window() {
-    window_id=$(timeout "$1" xdotool search --sync --name 'Quillmark' 2>/dev/null | head -n 1) || true
-    if [ -z "$window_id" ]; then
-        echo "The clock's window did not appear within $1 s; its output:" >&2
-        tail -n 20 "$work_dir/clock.out" "$work_dir/clock.err" >&2
-        exit 1
-    fi
+    local twentieth
+    window_id=""
+    for ((twentieth = 0; twentieth < $1 * 20; ++twentieth)); do
+        window_id=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
+        [ -z "$window_id" ] || return 0
+        clock_alive || break
+        sleep 0.05
+    done
+    echo "The clock showed no window within $1 s$(clock_alive || echo ': it has ended')" >&2
+    return 1
+}
+
+# Waits up to $1 seconds for the clock to end by itself; returns its exit status (124: it did
+# not end).
+wait_for_exit() {
+    local tenth status=0
+    for ((tenth = 0; tenth < $1 * 10; ++tenth)); do
+        clock_alive || break
+        sleep 0.1
+    done
+    clock_alive && return 124
+    wait "$clock_pid" || status=$?
+    clock_pid=""
+    return "$status"
 }
 
 # Gives the window the keyboard focus and presses the keys, one every 0.3 s, so that the clock
@@ -296,22 +218,5 @@ press_keys() {
 }
 
 key_lines() {
-    grep -c '^Key pressed ' "$work_dir/clock.out" || true
-}
-
-# Waits up to $1 seconds for the clock to end by itself; returns its exit status.
-wait_for_exit() {
-    local waited=0
-    while kill -0 "$clock_pid" 2>/dev/null; do
-        if [ "$waited" -ge "$1" ]; then
-            echo "The clock did not end within $1 s" >&2
-            return 124
-        fi
-        sleep 1
-        waited=$((waited + 1))
-    done
-    local status=0
-    wait "$clock_pid" || status=$?
-    forget_pid "$clock_pid"
-    return "$status"
+    grep -c '^Key pressed ' "$1/out.txt" || true
 }

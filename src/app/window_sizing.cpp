@@ -14,6 +14,20 @@ SizingRow sizing_row(int layout) {
     return layout >= 1 && layout <= 3 ? kRows[layout - 1] : kOtherLayouts;
 }
 
+void clock_view_fit(int* width, int* height) {
+    const SizingRow row = sizing_row(giGraphics);
+    char probeText[kTimeTextSize];
+    fConvTime(58, 58, 58, giSecs, probeText);
+    int textWidth = 0;
+    int textHeight = 0;
+    measure_text(probeText, &textWidth, &textHeight);
+    *height = row.extraHeight + textHeight;
+    *width = textWidth + 20;
+    if (*width < row.minimumWidth) {
+        *width = row.minimumWidth;
+    }
+}
+
 void resize_event(int width, int height) {
     giX = width;
     giY = height;
@@ -92,18 +106,8 @@ void apply_pending_resize(void) {
         handResizeHeld = false; // a fit overrides the size chosen by hand
     }
     if (giChange == 1 && giKlingon == 1) {
-        const SizingRow row = sizing_row(giGraphics);
-        char probeText[kTimeTextSize];
-        fConvTime(58, 58, 58, giSecs, probeText);
-        int width = 0;
-        int height = 0;
-        measure_text(probeText, &width, &height);
         giChange = 0;
-        giY = row.extraHeight + height;
-        giX = width + 20;
-        if (giX < row.minimumWidth) {
-            giX = row.minimumWidth;
-        }
+        clock_view_fit(&giX, &giY);
         set_video_mode_again();
     }
     if (giChange == 1 && giKlingon == -1) {

@@ -12,6 +12,10 @@ struct SizingRow {
 // large pictures at scale 3, so it gets room for them: 90 px below the text, 420 px across.
 SizingRow sizing_row(int layout);
 
+// The size of a fitted clock view: the phrase for 58:58:58 (with the seconds when they are shown)
+// measured in the current font, with the layout's extra height and least width.
+void clock_view_fit(int* width, int* height);
+
 // The user resized the window by hand: apply width x height in this pass. Where the runtime
 // replaces the window to resize it, a burst of hand resizes (a drag of the window's frame) is
 // applied once none has come for kHandResizeQuietMs.

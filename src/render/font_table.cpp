@@ -41,6 +41,15 @@ void open_font_table(void) {
     }
 }
 
+void close_font_table(void) {
+    for (TTF_Font*& font : fontTable) {
+        if (font != NULL) {
+            TTF_CloseFont(font);
+            font = NULL;
+        }
+    }
+}
+
 TTF_Font* current_font(void) {
     if (giFont < 0 || giFont >= kFontCount) {
         return NULL;

@@ -17,6 +17,10 @@ int font_point_size(int step);
 // Opens every entry, then prints "failed load " once per entry that did not open.
 void open_font_table(void);
 
+// Closes every open entry, leaving the table empty: the clock keeps its fonts until it ends, so
+// only a program that opens the table again (a test, a benchmark) needs this.
+void close_font_table(void);
+
 // The current font, fontTable[giFont]; NULL when that entry did not open or the index is out of
 // range, so no absent font ever reaches SDL_ttf.
 TTF_Font* current_font(void);

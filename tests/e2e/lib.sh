@@ -1,6 +1,6 @@
 # shellcheck shell=bash disable=SC2034,SC2016,SC2120
 # Shared driver of the end-to-end scenarios, sourced by each of them with the arguments
-#   CLOCK RUNTIME_DIR TEXT_SIZE CLOSE_WINDOW [scenario arguments...]
+#   CLOCK RUNTIME_DIR FIT_SIZE CLOSE_WINDOW [scenario arguments...]
 # It runs the built clock the way a person does: in a fresh folder that links the runtime Fonts/
 # and graphics/, in a real X window on a private Xvfb display, with real key presses and window
 # operations, and checks what that person would see and get.
@@ -10,14 +10,11 @@ set -euo pipefail
 # shellcheck source=tools/x_session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 
-readonly clock_bin=$1 runtime_dir=$2 text_size_bin=$3 close_window_bin=$4
+readonly clock_bin=$1 runtime_dir=$2 fit_size_bin=$3 close_window_bin=$4
 shift 4
 
 readonly normal_caption="Chronwick a Klingon Clock - Quillmark 2006"
 readonly birthday_caption="QA TLHO' From Quillmark"
-# The phrase for 58:58:58 that a fitted window is measured on, without and with the seconds.
-readonly probe_text="cha'maH chorghvatlh vaghmaH chorgh rep "
-readonly probe_seconds="vaghmaH chorgh lup"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-e2e.XXXXXX")
 run_dir="" clock_pid="" win=""
@@ -48,22 +45,18 @@ cleanup() {
 trap cleanup EXIT
 trap 'fail "the scenario ran past its time limit"' TERM INT
 
-# The hard limit of the whole scenario, set once Xvfb runs: a watchdog then ends Xvfb, which
-# makes every X client the scenario waits on give up, and signals this shell to clean up. It
-# waits in the shell's own read, so ending it leaves no process behind.
+# The hard limit of the whole scenario: a watchdog signals this shell to clean up, which ends
+# every process the scenario started, and with them any X client the scenario waits on.
 time_limit() {
     mkfifo "$work/watchdog"
-    (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$ "$xvfb_pid") >/dev/null 2>&1 &
-    register_pid $!
+    (read -r -t "$1" <>"$work/watchdog" || kill -TERM $$) >/dev/null 2>&1 &
 }
 
 # Makes a fresh folder for a run and makes it the current one; Fonts/ and graphics/ link to the
 # runtime folder unless the scenario replaces them.
 new_folder() {
     run_dir=$work/$1
-    mkdir "$run_dir"
-    ln -s "$runtime_dir/Fonts" "$run_dir/Fonts"
-    ln -s "$runtime_dir/graphics" "$run_dir/graphics"
+    clock_folder "$run_dir"
 }
 
 # Replaces the folder's link to the runtime $1 (Fonts or graphics) with a folder of links to
@@ -78,27 +71,12 @@ leave_out() {
     done
 }
 
-clock_alive() {
-    local state
-    [[ -n $clock_pid ]] && read -r _ _ state _ 2>/dev/null <"/proc/$clock_pid/stat" &&
-        [[ $state != Z ]]
-}
-
 # Starts the clock in the current folder (after "env"-style assignments given as arguments),
 # waits for its window, gives it the keyboard focus and waits until the frame loop draws.
 start_clock() {
-    (cd "$run_dir" && exec env SDL_VIDEODRIVER=x11 "$@" "$clock_bin") \
-        >"$run_dir/out.txt" 2>"$run_dir/err.txt" </dev/null &
-    clock_pid=$!
-    register_pid "$clock_pid"
-    win=""
-    for _ in {1..200}; do
-        win=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
-        [[ -n $win ]] && break
-        clock_alive || fail "the clock ended before showing a window: $(tail -n 3 "$run_dir/err.txt")"
-        sleep 0.05
-    done
-    [[ -n $win ]] || fail "no clock window appeared within 10 s"
+    start_clock_in "$run_dir" "$@" "$clock_bin"
+    wait_for_window 10 || fail "no clock window: $(tail -n 3 "$run_dir/err.txt")"
+    win=$window_id
     timeout 5 xdotool windowfocus --sync "$win" || fail "could not give the window the focus"
     wait_drawn
 }
@@ -188,7 +166,7 @@ count_lines() {
 }
 
 key_reports() {
-    grep -c '^Key pressed ' "$run_dir/out.txt" || true
+    key_lines "$run_dir"
 }
 
 # A real key press and release of keysym $1; waits until the clock reports the release with the
@@ -222,15 +200,9 @@ hand_resize() {
 
 # Waits (up to $1 s) for the clock to end, which it must do with status 0.
 wait_exit() {
-    local i status=0
-    for ((i = 0; i < $1 * 20; ++i)); do
-        clock_alive || break
-        sleep 0.05
-    done
-    clock_alive && fail "the clock still runs $1 s after being told to quit"
-    wait "$clock_pid" 2>/dev/null || status=$?
-    forget_pid "$clock_pid"
-    clock_pid=""
+    local status=0
+    wait_for_exit "$1" || status=$?
+    ((status != 124)) || fail "the clock still runs $1 s after being told to quit"
     ((status < 128)) || fail "the clock died from signal $((status - 128))"
     ((status == 0)) || fail "the clock exited with status $status, expected 0"
 }
@@ -256,21 +228,9 @@ write_settings() {
 }
 
 # The size ("WxH") a fitted clock view must have for font index $1, layout $2 and seconds shown
-# ($3 = 1) or not, worked out from the sizing rules and SDL_ttf on the font file itself.
+# ($3 = 1) or not, from the clock's own sizing on the font file itself.
 fit_size() {
-    local files=(tomnr tomnr KLS_____ KLB_____ bboron geodesic levity KLINGON tomnr)
-    local font=$runtime_dir/Fonts/${files[$1 / 6]}.ttf points=$((18 + 3 * ($1 % 6)))
-    local text=$probe_text measured extra minimum
-    (($3)) && text+=$probe_seconds
-    measured=$("$text_size_bin" "$font" "$points" "$text") || fail "cannot measure the probe text"
-    case $2 in
-    1) extra=70 minimum=420 ;;
-    2) extra=37 minimum=150 ;;
-    3) extra=20 minimum=70 ;;
-    *) extra=90 minimum=420 ;;
-    esac
-    local width=${measured% *} height=${measured#* }
-    echo "$((width + 20 > minimum ? width + 20 : minimum))x$((extra + height))"
+    (cd "$runtime_dir" && "$fit_size_bin" "$@") || fail "cannot work out the fit of font $1"
 }
 
 # Takes a screenshot of the window as $work/$1.png and prints that file name.

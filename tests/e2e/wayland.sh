@@ -32,7 +32,6 @@ clock_copy=$run_dir/${clock_bin##*/}
 (cd "$run_dir" && exec "${sway_user[@]}" env -u DISPLAY "${sway_session[@]}" SDL_VIDEODRIVER=wayland "$clock_copy") \
     >"$run_dir/out.txt" 2>"$run_dir/err.txt" </dev/null &
 clock_pid=$!
-register_pid "$clock_pid"
 shown=""
 for _ in {1..100}; do
     sway_shows Quillmark && shown=1 && break

@@ -6,7 +6,6 @@ start_xvfb
 time_limit 60
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
-register_pid $!
 for _ in {1..100}; do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05

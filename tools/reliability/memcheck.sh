@@ -12,23 +12,24 @@ source "$(dirname "$0")/../x_session.sh"
 
 run_clock_under_valgrind() {
     build_clock
-    make_work_dir
     start_xvfb
     log="$build/memcheck.log"
     rm -f "$log"
-    start_clock_process valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite \
+    run=$x_session_dir/run
+    clock_folder "$run"
+    start_clock_in "$run" valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite \
         --show-leak-kinds=definite --num-callers=40 --log-file="$log" "$build/chronwick"
     echo "Clock started under valgrind"
-    wait_for_window 180
+    wait_for_window 180 || exit 1
 
     # The first frame comes once the background strips are made, slowly under valgrind: press S
     # until the clock reports the key.
     for _ in $(seq 120); do
-        [ "$(key_lines)" -gt 0 ] && break
+        [ "$(key_lines "$run")" -gt 0 ] && break
         press_keys s
         sleep 2
     done
-    if [ "$(key_lines)" -eq 0 ]; then
+    if [ "$(key_lines "$run")" -eq 0 ]; then
         echo "The clock never reported a key under valgrind" >&2
         exit 1
     fi
@@ -42,7 +43,7 @@ run_clock_under_valgrind() {
         echo "The clock did not quit on Esc under valgrind" >&2
         exit 1
     fi
-    echo "Clock quit on Esc; $(key_lines) key releases reported"
+    echo "Clock quit on Esc; $(key_lines "$run") key releases reported"
 }
 
 # Sorts valgrind's records. A definite leak is ours when the clock's code (src/) allocated the

@@ -13,18 +13,19 @@ if ! [[ "$minutes" =~ ^[0-9]+$ ]] || [ "$minutes" -lt 2 ]; then
     exit 2
 fi
 source "$(dirname "$0")/../x_session.sh"
-"$root/tools/setup-debian.sh" test
-require_tools cmake Xvfb xdotool xdpyinfo
+"$root/tools/setup-debian.sh" test procps
+require_tools cmake Xvfb xdotool xdpyinfo ps
 
 build_clock
-make_work_dir
 start_xvfb
-start_clock_process "$build/chronwick"
-wait_for_window 60
+run=$x_session_dir/run
+clock_folder "$run"
+start_clock_in "$run" "$build/chronwick"
+wait_for_window 60 || exit 1
 echo "Clock window $window_id; soaking for $minutes min"
 
 rss_kib() {
-    awk '/^VmRSS:/ {print $2}' "/proc/$clock_pid/status"
+    ps -o rss= -p "$clock_pid"
 }
 
 # One round every ~10 s: every command that changes what is drawn, then back to where it began
@@ -38,9 +39,9 @@ times=()
 samples=()
 while [ "$(date +%s)" -lt "$end" ]; do
     round_start=$(date +%s)
-    if ! kill -0 "$clock_pid" 2>/dev/null; then
+    if ! clock_alive; then
         echo "The clock stopped during the soak; its output:" >&2
-        tail -n 20 "$work_dir/clock.out" "$work_dir/clock.err" >&2
+        tail -n 20 "$run/out.txt" "$run/err.txt" >&2
         exit 1
     fi
     press_keys "${round_keys[@]}"
@@ -63,7 +64,7 @@ if ! wait_for_exit 30; then
     exit 1
 fi
 pressed=$((pressed + 1))
-reported=$(key_lines)
+reported=$(key_lines "$run")
 
 # Figures after the first minute: baseline the first sample past 60 s, growth the last sample
 # against it, plus the least-squares slope over all those samples.
