@@ -1,21 +1,35 @@
 # Chronwick: one way to set up, build, run and test.
-#   make run    installs what is missing, builds, and starts the clock in build/runtime
-#   make test   installs what is missing, builds, and runs the whole suite through ctest
-# These builds, and the package's, take Debian's hardening flags from dpkg-buildflags
-# (CMakeLists.txt); the sanitizer and fuzz builds go without.
+#   make run    installs what building and running need, builds, and starts the clock in
+#               build/runtime
+#   make test   installs that and the test tools, builds, and runs the whole suite through ctest
+# The set-up installs the build dependencies debian/control lists (without the test tools for
+# make run) and runs no apt command when they are all there. These builds take Debian's
+# hardening flags from dpkg-buildflags (CMakeLists.txt); the sanitizer and fuzz builds go without.
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build run test bench screenshot test-sanitize fuzz package fresh-root clean
+.PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
+	package debian-check fresh-root clean
 
 all: build
 
-setup:
-	@tools/setup-debian.sh
+setup-run:
+	@tools/setup-debian.sh run
 
-build: setup
-	@cmake -S . -B $(BUILD) >/dev/null
+setup-test:
+	@tools/setup-debian.sh test
+
+# The clock. A build folder made here leaves out the tests and benchmarks, whose tools make run
+# does not install; one that make test made keeps them.
+build: setup-run
+	@[ -f $(BUILD)/CMakeCache.txt ] || \
+	    cmake -S . -B $(BUILD) -DCHRONWICK_TESTS=OFF -DCHRONWICK_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+# The clock with the tests and benchmarks.
+build-all: setup-test
+	@cmake -S . -B $(BUILD) -DCHRONWICK_TESTS=ON -DCHRONWICK_BENCH=ON >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: build
@@ -32,34 +46,44 @@ run: build
 	fi; \
 	cd $(BUILD)/runtime && env "$$@" ../chronwick
 
-test: build
+test: build-all
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # Google Benchmark figures and the whole-process measurement.
-bench: build
+bench: build-all
 	@bench/run.sh $(BUILD)
 
 # A PNG of the clock view and of the legend, taken under Xvfb.
-screenshot: build
+screenshot: setup-test build
 	@tools/screenshot.sh $(BUILD)
 
 # The unit and in-process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: setup
+test-sanitize: setup-test
 	@tools/reliability/sanitize.sh
 
-# Each fuzz target for FUZZ_SECONDS seconds (default 60).
-fuzz: setup
+# Each fuzz target for FUZZ_SECONDS seconds (default 60); the script installs clang.
+fuzz: setup-run
 	@tools/reliability/fuzz.sh $(or $(FUZZ_SECONDS),60)
 
-# The Debian package, in build/. Its file times are those of the last commit (outside a git
-# checkout, of the changelog's entry), unless SOURCE_DATE_EPOCH is set: so the same commit gives
-# the same .deb in any folder.
-package: build
-	@epoch=$${SOURCE_DATE_EPOCH:-$$(git log -1 --format=%ct -- . 2>/dev/null)}; \
-	epoch=$${epoch:-$$(dpkg-parsechangelog -l packaging/changelog -S Timestamp)}; \
-	cd $(BUILD) && SOURCE_DATE_EPOCH=$$epoch cpack -G DEB
+# The Debian package, built and tested by dpkg-buildpackage and debhelper (debian/), which set
+# the build flags, strip, compress and take the file times from debian/changelog. The .deb and
+# its build records go to build/ rather than beside the source folder.
+package: setup-test
+	@dpkg-buildpackage -b -us -uc -J$(JOBS) --post-clean
+	@mkdir -p $(BUILD)
+	@version=$$(dpkg-parsechangelog -S Version); \
+	for file in ../chronwick_$${version}_*.deb ../chronwick-dbgsym_$${version}_*.deb \
+	    ../chronwick_$${version}_*.buildinfo ../chronwick_$${version}_*.changes; do \
+	    mv "$$file" $(BUILD)/ || exit 1; \
+	done; \
+	ls $(BUILD)/chronwick_$${version}_*.deb
 
-# The README's commands and the package in a fresh minimal root of a Debian release (as root):
+# The source package checked with Debian's tools in clean roots of Debian 12 and 14 (or
+# RELEASES): sbuild, lintian, autopkgtest; then reprotest (as root, or a user with subordinate ids).
+debian-check:
+	@tools/debian-check.sh $(or $(RELEASES),bookworm forky)
+
+# The README's commands in a brand-new minimal root of a Debian release, made by mmdebstrap:
 # make fresh-root RELEASE=trixie (the default), RELEASE=forky or RELEASE=bookworm.
 fresh-root:
 	@tools/fresh-root.sh $(or $(RELEASE),trixie)

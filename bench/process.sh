@@ -53,6 +53,8 @@ fi
 
 work=$(mktemp -d /tmp/chronwick-process.XXXXXX)
 trap 'stop_started; rm -rf "$work"' EXIT
+# Tools of its own, beside the test tools: ps, pidstat and GNU time.
+"$root/tools/setup-debian.sh" test procps sysstat time
 require_tools pidstat ps /usr/bin/time
 
 # A fresh working folder as the clock expects it, with the default settings saved in it.

@@ -63,7 +63,7 @@ require_tools() {
     local tool
     for tool in "$@"; do
         if ! command -v "$tool" >/dev/null; then
-            echo "$tool is missing: run tools/setup-debian.sh" >&2
+            echo "$tool is missing: run tools/setup-debian.sh test" >&2
             exit 1
         fi
     done

@@ -145,6 +145,7 @@ if [ "${1:-}" = "--log" ]; then
     analyse_log "$2"
     exit
 fi
+"$root/tools/setup-debian.sh" test valgrind
 require_tools cmake Xvfb xdotool xdpyinfo valgrind
 run_clock_under_valgrind
 analyse_log "$log" && status=0 || status=$?

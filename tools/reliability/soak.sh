@@ -13,6 +13,7 @@ if ! [[ "$minutes" =~ ^[0-9]+$ ]] || [ "$minutes" -lt 2 ]; then
     exit 2
 fi
 source "$(dirname "$0")/../x_session.sh"
+"$root/tools/setup-debian.sh" test procps
 require_tools cmake Xvfb xdotool xdpyinfo ps
 
 build_clock
