@@ -145,20 +145,6 @@ if [ "$first_frame_ms" = none ]; then
     exit 1
 fi
 
-# Per process in a pidstat -h -t report: "PID cpu_pct side_cpu_pct wakeups_per_s threads", where
-# side is the threads besides the main one and a wake-up is a context switch of any thread.
-pidstat_figures() {
-    awk '$1 == "#" { for (i = 2; i <= NF; i++) col[$i] = i - 1; next }
-        NF && col["TGID"] {
-            tgid = $col["TGID"]; tid = $col["TID"]
-            if (tid == "-") { pid = tgid; cpu[pid] = $col["%CPU"]; next }
-            threads[pid]++
-            if (tid != pid) side[pid] += $col["%CPU"]
-            if (col["cswch/s"]) wakeups[pid] += $col["cswch/s"] + $col["nvcswch/s"]
-        }
-        END { for (pid in cpu) print pid, cpu[pid], side[pid] + 0, wakeups[pid] + 0, threads[pid] }' "$1"
-}
-
 # The compat runtime beside classic SDL 1.2 is picked by its private folder.
 compat_dir=$(sh "$root/tools/sdl_runtime.sh" --compat-folder) || compat_dir=""
 
@@ -185,12 +171,11 @@ side_by_side() {
             sleep 0.01
         done
     done
-    local pids=${pid_of[clock]},${pid_of[reference]},$clock_xvfb,$reference_xvfb
-    LC_ALL=C pidstat -h -u -t -p "$pids" "$seconds" 1 >"$work/$library-whole.txt" &
+    local pids=("${pid_of[clock]}" "${pid_of[reference]}" "$clock_xvfb" "$reference_xvfb")
+    process_figures "$seconds" "${pids[@]}" >"$work/$library-whole.txt" &
     local whole=$!
     sleep "$steady_from"
-    LC_ALL=C pidstat -h -u -w -t -p "$pids" "$((seconds - steady_from))" 1 \
-        >"$work/$library-steady.txt"
+    process_figures "$((seconds - steady_from))" "${pids[@]}" >"$work/$library-steady.txt"
     wait "$whole"
 
     for program in reference clock; do
@@ -204,12 +189,12 @@ side_by_side() {
     kill "${pid_of[@]}"
     wait "${timer_of[@]}" || true
     local -A whole_cpu=() side_cpu=() steady_cpu=() wakeups=() threads=()
-    while read -r pid cpu side _ _; do
+    while read -r pid cpu side _ _ _; do
         whole_cpu[$pid]=$cpu side_cpu[$pid]=$side
-    done < <(pidstat_figures "$work/$library-whole.txt")
-    while read -r pid cpu _ wake count; do
+    done <"$work/$library-whole.txt"
+    while read -r pid cpu _ wake _ count; do
         steady_cpu[$pid]=$cpu wakeups[$pid]=$wake threads[$pid]=$count
-    done < <(pidstat_figures "$work/$library-steady.txt")
+    done <"$work/$library-steady.txt"
     for program in reference clock; do
         pid=${pid_of[$program]}
         local x=${xvfb_of[$program]}

@@ -13,6 +13,8 @@
 #                         its output in DIR/out.txt and DIR/err.txt; sets clock_pid
 #   clock_alive, wait_for_window SECONDS, wait_for_exit SECONDS, press_keys KEY...,
 #   key_lines DIR         the clock's state, window and keys
+#   process_figures SECONDS PID...
+#                         processor time and wake-ups of processes over the next SECONDS
 #   launcher_hints        the SDL hints the launcher sets, as NAME=value words
 
 if [ "$$" -ne 1 ]; then
@@ -219,4 +221,25 @@ press_keys() {
 
 key_lines() {
     grep -c '^Key pressed ' "$1/out.txt" || true
+}
+
+# process_figures SECONDS PID...: over the next SECONDS, a line a process: "PID cpu_pct
+# side_cpu_pct wakeups_per_s side_wakeups_per_s threads" from pidstat (sysstat), where side means
+# the threads besides the main one and a wake-up is a context switch of any of its threads.
+process_figures() {
+    local seconds=$1
+    shift
+    LC_ALL=C pidstat -h -u -w -t -p "$(IFS=,; echo "$*")" "$seconds" 1 | awk '
+        $1 == "#" { for (i = 2; i <= NF; i++) col[$i] = i - 1; next }
+        NF && col["TGID"] {
+            if ($col["TID"] == "-") { pid = $col["TGID"]; cpu[pid] = $col["%CPU"]; next }
+            switches = $col["cswch/s"] + $col["nvcswch/s"]
+            threads[pid]++
+            wakeups[pid] += switches
+            if ($col["TID"] != pid) { side[pid] += $col["%CPU"]; side_wakeups[pid] += switches }
+        }
+        END {
+            for (pid in cpu)
+                print pid, cpu[pid], side[pid] + 0, wakeups[pid] + 0, side_wakeups[pid] + 0, threads[pid]
+        }'
 }
