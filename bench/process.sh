@@ -277,7 +277,7 @@ declare -A library_names=([default]="$(figure default_stack), launcher" \
     default_row "CPU % of one core, ${steady_from} s to ${seconds} s" steady_cpu_pct
     default_row "X server CPU %, exec to ${seconds} s" xserver_cpu_pct
     default_row "X server CPU %, ${steady_from} s to ${seconds} s" xserver_steady_cpu_pct
-    default_row "Peak RSS (VmHWM), MB of 10^6 bytes" peak_kb megabytes
+    default_row "Peak RSS (GNU time), MB of 10^6 bytes" peak_kb megabytes
     printf '%-46s %10s %10s %8s\n' "Exec to window mapped, ms (median of $launches)" "$clock_window_ms" \
         "$reference_window_ms" "$(ratio "$clock_window_ms" "$reference_window_ms")"
     printf '%-46s %10s %10s %8s\n' "Exec to first frame, ms (median of $launches)" "$first_frame_ms" - -

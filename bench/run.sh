@@ -92,7 +92,7 @@ compat_wakeups=$(process_figure compat_clock_wakeups_per_s)
 compat_gl_wakeups=$(process_figure compat_gl_clock_wakeups_per_s)
 first_frame=$(ratio "$(process_figure first_frame_ms)" "$(figure strips/rand_floor 2)")
 first_frame_cpu=$(ratio "$(process_figure first_frame_cpu_ms)" "$(figure strips/rand_floor 3)")
-# Memory in MB of 10^6 bytes; VmHWM is in KiB. One strip holds 1300 x 200 x 4 bytes.
+# Memory in MB of 10^6 bytes; the peak resident size is in KiB. One strip holds 1300 x 200 x 4 bytes.
 strips_mb=$(awk 'BEGIN { printf "%.1f", 20 * 1300 * 200 * 4 / 1e6 }')
 fonts_mb=$(awk -v m="$(figure fonts/open_table 4)" 'BEGIN { printf "%.1f", m * 1048576 / 1e6 }')
 reference_mb=$(awk -v k="$(process_figure default_reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
