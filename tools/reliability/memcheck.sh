@@ -2,12 +2,13 @@
 # Runs the clock under valgrind memcheck for a short session under its own Xvfb: it starts, draws
 # for a few seconds, takes a few keys (seconds, layout, size, legend and back) and quits on Esc.
 # Fails when valgrind reports a memory error or a definite leak that involves the clock's own
-# code; what SDL, X, ALSA, FreeType or fontconfig leak by themselves is listed and let pass.
+# code; what SDL, X, ALSA, FreeType or fontconfig leak by themselves is counted and let pass.
 #   BUILD=<build folder> (default build/) is configured and built first.
 #   The full valgrind log is kept in memcheck.log in that build folder.
 #   memcheck.sh --log FILE only sorts the records of an earlier valgrind log.
 set -euo pipefail
 
+# shellcheck source=tools/x_session.sh
 source "$(dirname "$0")/../x_session.sh"
 
 run_clock_under_valgrind() {
@@ -47,74 +48,32 @@ run_clock_under_valgrind() {
 }
 
 # Sorts valgrind's records. A definite leak is ours when the clock's code (src/) allocated the
-# block itself, or when it is the first caller below an allocator or below a library call that
-# hands the caller a new object to free (a surface, a picture, a font, rendered text). A block
-# that a library allocates for itself inside a call such as SDL_Init is the library's. A memory
-# error is ours when the clock's code is among the three innermost frames.
+# block itself, or called the allocator or a library call that hands the caller a new object to
+# free (a surface, a picture, a font, rendered text). A block that a library allocates for itself
+# inside a call such as SDL_Init is the library's. A memory error is ours when the clock's code is
+# among the three innermost frames. The library's records are only counted: the log has them.
 analyse_log() {
     local ours
     ours=$(find "$root/src" -name '*.cpp' -printf '%f\n' | sed 's/\./\\./g' | paste -sd '|')
     awk -v ours="\\((${ours}):[0-9]+\\)" '
-    function function_name(line,    name) {
-        name = line
-        sub(/^ *(at|by) 0x[0-9A-Fa-f]+: /, "", name)
-        sub(/ \(.*$/, "", name)
-        return name
-    }
-    function object_name(line,    name) {
-        if (line !~ /\(in \//) return "?"
-        name = line
-        sub(/.*\(in /, "", name); sub(/\)$/, "", name); sub(/.*\//, "", name)
-        return name
-    }
-    function flush(    n, lines, frames, count, i, first, caller, mine, bytes, where) {
-        if (record == "") return
-        n = split(record, lines, "\n")
-        count = 0
-        for (i = 2; i <= n; i++) {
-            if (lines[i] !~ /^ *(at|by) 0x/) { if (count > 0) break; else continue }
-            frames[++count] = lines[i]
-        }
-        first = 0
-        for (i = 1; i <= count; i++) {
-            if (frames[i] ~ ours) { first = i; break }
-        }
-        if (record ~ /definitely lost in loss record/) {
-            mine = 0
-            if (first > 0) {
-                caller = first > 1 ? function_name(frames[first - 1]) : ""
-                if (first == 1 || caller ~ allocators || caller ~ owning) mine = 1
-            }
-            bytes = lines[1]; sub(/ .*/, "", bytes); gsub(/,/, "", bytes)
-            if (mine) {
-                ours_leaks++; ours_bytes += bytes; print "LEAK IN OUR CODE:\n" record "\n"
-            } else {
-                where = "?"
-                for (i = 1; i <= count; i++) {
-                    if (function_name(frames[i]) !~ allocators && object_name(frames[i]) !~ /vgpreload|^libc\./) {
-                        where = object_name(frames[i])
-                        # the first named function of that library
-                        for (; i <= count && object_name(frames[i]) == where; i++) {
-                            if (function_name(frames[i]) != "???") break
-                        }
-                        where = where " " (i <= count ? function_name(frames[i]) : "")
-                        break
-                    }
-                }
-                lib_leaks++; lib_bytes += bytes; by_place[where] += bytes
-            }
-        } else if (lines[1] ~ /^(Invalid |Conditional jump|Use of uninitialised|Syscall param|Mismatched free|Source and destination overlap|Argument |Jump to)/) {
-            if (first >= 1 && first <= 3) {
-                ours_errors++; print "MEMORY ERROR IN OUR CODE:\n" record "\n"
-            } else {
-                lib_errors++; error_kinds[lines[1] " in " object_name(frames[1]) " " function_name(frames[1])]++
-            }
-        }
-        record = ""
-    }
     BEGIN {
-        allocators = "^(malloc|calloc|realloc|strdup|strndup|operator new.*|operator new\\[\\].*)$"
-        owning = "^(SDL_CreateRGBSurface|SDL_CreateRGBSurfaceFrom|SDL_ConvertSurface|SDL_DisplayFormat|SDL_DisplayFormatAlpha|IMG_Load|IMG_Load_RW|IMG_LoadTyped_RW|TTF_OpenFont|TTF_OpenFontIndex|TTF_Render[A-Za-z0-9_]*)$"
+        owner = "^ *(at|by) 0x[0-9A-Fa-f]+: (malloc|calloc|realloc|strn?dup|operator new(\\[\\])?|" \
+            "SDL_CreateRGBSurface(From)?|SDL_ConvertSurface|SDL_DisplayFormat(Alpha)?|" \
+            "IMG_Load(_RW|Typed_RW)?|TTF_OpenFont(Index)?|TTF_Render[A-Za-z0-9_]*)[ (]"
+    }
+    function flush(    first) {
+        first = 0
+        for (i = 1; i <= frames; i++) if (frame[i] ~ ours) { first = i; break }
+        if (record ~ /definitely lost in loss record/) {
+            bytes = record; sub(/ .*/, "", bytes); gsub(/,/, "", bytes)
+            if (first == 1 || (first > 1 && frame[first - 1] ~ owner)) {
+                ours_leaks++; ours_bytes += bytes; print "LEAK IN OUR CODE:\n" record "\n"
+            } else { lib_leaks++; lib_bytes += bytes }
+        } else if (record ~ /^(Invalid |Conditional jump|Use of uninitialised|Syscall param|Mismatched free|Source and destination overlap|Argument |Jump to)/) {
+            if (first >= 1 && first <= 3) { ours_errors++; print "MEMORY ERROR IN OUR CODE:\n" record "\n" }
+            else lib_errors++
+        }
+        record = ""; frames = 0
     }
     {
         sub(/^==[0-9]+== ?/, "")
@@ -122,15 +81,13 @@ analyse_log() {
         if ($0 ~ /definitely lost:/) definite = $0
         if ($0 == "") { flush(); next }
         record = record == "" ? $0 : record "\n" $0
+        if ($0 ~ /^ *(at|by) 0x/) frame[++frames] = $0
     }
     END {
         flush()
-        printf "valgrind: %s\n", summary
-        printf "valgrind: %s\n", definite
+        printf "valgrind: %s\nvalgrind: %s\n", summary, definite
         printf "definite leaks the libraries make by themselves: %d records, %d bytes\n", lib_leaks, lib_bytes
-        for (where in by_place) printf "    %d bytes from %s\n", by_place[where], where
         printf "memory errors inside the libraries: %d\n", lib_errors
-        for (kind in error_kinds) printf "    %d x %s\n", error_kinds[kind], kind
         printf "definite leaks in our code: %d records, %d bytes\n", ours_leaks, ours_bytes
         printf "memory errors in our code: %d\n", ours_errors
         exit (ours_leaks + ours_errors > 0)

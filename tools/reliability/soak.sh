@@ -12,6 +12,7 @@ if ! [[ "$minutes" =~ ^[0-9]+$ ]] || [ "$minutes" -lt 2 ]; then
     echo "usage: $0 [MINUTES]   (whole minutes, at least 2, default 10)" >&2
     exit 2
 fi
+# shellcheck source=tools/x_session.sh
 source "$(dirname "$0")/../x_session.sh"
 "$root/tools/setup-debian.sh" test procps
 require_tools cmake Xvfb xdotool xdpyinfo ps
