@@ -67,13 +67,8 @@ for i in "${!targets[@]}"; do
         status=FAILED
         failed=1
     fi
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-    last=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -n 1 || true)
-    cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
-    ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
-    corpus=$(sed -n 's/.* corp: \([0-9]*\/[0-9a-zA-Z]*\).*/\1/p' <<<"$last")
-    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
-    echo "$target: $status, ${runs:-?} executions in $seconds s (${rate:-?}/s), cov: ${cov:-?} ft: ${ft:-?}, corpus ${corpus:-?}"
+    # libFuzzer's last progress line: executions, coverage, features and corpus.
+    echo "$target: $status after $seconds s: $(grep -E '^#[0-9]+.*cov: ' "$log" | tail -n 1)"
     if [ "$status" != ok ]; then
         echo "---- last lines of $log ----"
         tail -n 40 "$log"
