@@ -23,60 +23,35 @@ usage() {
 
 # The manifest's entries without comments and blank lines, with the fields' spaces trimmed.
 list_entries() {
-    awk -F '|' '
-        /^[ \t]*(#|$)/ { next }
-        {
-            line = ""
-            for (i = 1; i <= 5; i++) {
-                field = $i
-                gsub(/^[ \t]+|[ \t]+$/, "", field)
-                line = line (i > 1 ? "|" : "") field
-            }
-            print line
-        }' "$1"
+    sed -E '/^[[:space:]]*(#|$)/d; s/[[:space:]]*\|[[:space:]]*/|/g; s/^[[:space:]]+|[[:space:]]+$//g' "$1"
 }
 
-# face_file FAMILY STYLE: prints the file of that face, or fails with what fontconfig offers
-# instead. fontconfig always answers with some font; only the same family (any of its names)
-# with the same style as its own first style name is that face.
-face_file() {
-    # fontconfig's pattern syntax gives these characters a meaning of their own.
-    case $1 in
-    *[\\:,-]*) pattern=$(printf '%s' "$1" | sed 's/[\\:,-]/\\&/g') ;;
-    *) pattern=$1 ;;
-    esac
-    answer=$(fc-match -f '%{family}|%{style[0]}|%{file}' "$pattern:style=$2") || return 1
-    families=${answer%%|*}
-    answer=${answer#*|}
-    found_style=${answer%%|*}
-    found_file=${answer#*|}
-    case ",$families," in
-    *",$1,"*)
-        if [ "$found_style" = "$2" ] && [ -f "$found_file" ]; then
-            printf '%s\n' "$found_file"
-            return 0
-        fi
-        ;;
-    esac
-    printf '%s\n' "${families%%,*} $found_style"
-    return 1
-}
-
-# first_face FAMILY STYLES: the file of the first of the comma-separated STYLES that this system
-# has (font packages drop and rename weights between releases), else what fontconfig offers for
-# the first of them.
+# first_face FAMILY STYLES: prints the file of the first of the comma-separated STYLES that this
+# system has of the family (font packages drop and rename weights between releases), or fails
+# printing what fontconfig offers for the first of them. fontconfig always answers with some font;
+# only the same family (any of its names) with the same style as its own first style name is that
+# face.
 first_face() {
+    # fontconfig's pattern syntax gives these characters a meaning of their own.
+    pattern=$(printf '%s' "$1" | sed 's/[\\:,-]/\\&/g')
     styles=$2,
     offered=""
     while [ -n "$styles" ]; do
         style=${styles%%,*}
         styles=${styles#*,}
         style=${style# }
-        if found=$(face_file "$1" "$style"); then
-            printf '%s\n' "$found"
-            return 0
-        fi
-        [ -n "$offered" ] || offered=$found
+        answer=$(fc-match -f '%{family}|%{style[0]}|%{file}' "$pattern:style=$style") || continue
+        families=${answer%%|*}
+        answer=${answer#*|}
+        case ",$families,|${answer%%|*}" in
+        *",$1,"*"|$style")
+            if [ -f "${answer#*|}" ]; then
+                printf '%s\n' "${answer#*|}"
+                return 0
+            fi
+            ;;
+        esac
+        [ -n "$offered" ] || offered="${families%%,*} ${answer%%|*}"
     done
     printf '%s\n' "$offered"
     return 1
