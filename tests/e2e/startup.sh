@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
 # With no settings file the clock says so once, opens a 680 x 100 window with its normal caption
-# and finds every font.
+# and finds every font, and a window manager's close request ends it within 2 s with status 0.
+# On 19 August the caption greets instead. (Esc ends every scenario; Q ends the keys one.)
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
+# The local date through the library itself rather than the faketime wrapper, so that the clock
+# keeps its own PID.
+libraries=(/usr/lib/*/faketime/libfaketime.so.1)
+[[ -f ${libraries[0]} ]] || fail "libfaketime is missing (Debian package faketime)"
+on_date=(TZ=UTC LD_PRELOAD="${libraries[0]}")
+
 new_folder first-start
-start_clock
+start_clock "${on_date[@]}" FAKETIME="@2026-08-18 12:00:00"
 expect_size 680x100 "the default size"
 expect_caption "$normal_caption"
 expect_output "fopen failed on config"
+"$close_window_bin" "$win" || fail "could not send the close request"
+wait_exit 2
+
+new_folder birthday
+start_clock "${on_date[@]}" FAKETIME="@2026-08-19 12:00:00"
+expect_caption "$birthday_caption"
 quit_clock
