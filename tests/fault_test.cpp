@@ -5,7 +5,6 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
-#include <ftw.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -29,9 +28,6 @@
 #include "test_support.h"
 
 namespace {
-
-const char* const kFontNames[] = {"tomnr.ttf",    "KLS_____.ttf", "KLB_____.ttf", "bboron.ttf",
-                                  "geodesic.ttf", "levity.ttf",   "KLINGON.ttf"};
 
 // Colours of the test pictures: bright green-blue, which the dark red background never has.
 Uint32 digit_colour(int digit) {
@@ -62,6 +58,11 @@ void write_test_pictures(void) {
     for (const char* dot : {"circle", "circle2", "circle4"}) {
         write_file(std::string("graphics/") + dot + ".gif", solid_image(4, 4, kDotColour));
     }
+}
+
+// The bytes of a family's font file in the runtime folder.
+std::string runtime_font(int family) {
+    return read_file(std::string(CHRONWICK_RUNTIME_DIR) + "/" + font_file(family));
 }
 
 void link_runtime(const std::string& name) {
@@ -148,19 +149,12 @@ std::vector<int> reported_keys(const std::string& output) {
     return codes;
 }
 
-int remove_entry(const char* path, const struct stat*, int, struct FTW*) {
-    return remove(path);
-}
-
 class FaultTest : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        char pattern[] = "/tmp/chronwick-fault-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        ASSERT_EQ(chdir(folder_.c_str()), 0);
+        enter_scratch_dir();
         reset_clock_state();
     }
 
@@ -183,8 +177,7 @@ class FaultTest : public ::testing::Test {
         }
         SDL_Quit();
         screen = NULL;
-        ASSERT_EQ(chdir(CHRONWICK_RUNTIME_DIR), 0);
-        nftw(folder_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+        leave_scratch_dir();
     }
 
     // Starts the clock as main does, in the private folder, and leaves the event queue empty;
@@ -197,8 +190,6 @@ class FaultTest : public ::testing::Test {
         drain_events();
         return output;
     }
-
-    std::string folder_;
 };
 
 // The settings live in a folder that does not exist, so C cannot save: the failure is reported
@@ -302,11 +293,10 @@ TEST_F(FaultTest, SaveOverASettingsFolderLeavesItAlone) {
 // and the clock still draws its numeral row, fits its window and shows the legend.
 TEST_F(FaultTest, NoFontOpensYetEveryViewIsDrawn) {
     mkdir("Fonts", 0755);
-    for (size_t i = 0; i < sizeof kFontNames / sizeof *kFontNames; ++i) {
-        const std::string real =
-            read_file(std::string(CHRONWICK_RUNTIME_DIR) + "/Fonts/" + kFontNames[i]);
+    for (int family = 0; family < kFontFamilies; ++family) {
+        const std::string real = runtime_font(family);
         ASSERT_GT(real.size(), 64u);
-        write_file(std::string("Fonts/") + kFontNames[i], i % 2 ? real.substr(0, 64) : "");
+        write_file(font_file(family), family % 2 ? real.substr(0, 64) : "");
     }
     write_test_pictures();
     start();
@@ -349,9 +339,9 @@ TEST_F(FaultTest, NoFontOpensYetEveryViewIsDrawn) {
 // Fonts cut off late enough that they still open: each frame renders or reports, never crashes.
 TEST_F(FaultTest, FontsCutShortAfterTheirTablesDrawOrReport) {
     mkdir("Fonts", 0755);
-    for (const char* name : kFontNames) {
-        const std::string real = read_file(std::string(CHRONWICK_RUNTIME_DIR) + "/Fonts/" + name);
-        write_file(std::string("Fonts/") + name, real.substr(0, real.size() * 9 / 10));
+    for (int family = 0; family < kFontFamilies; ++family) {
+        const std::string real = runtime_font(family);
+        write_file(font_file(family), real.substr(0, real.size() * 9 / 10));
     }
     start();
     begin_capture();

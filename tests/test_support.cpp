@@ -1,7 +1,7 @@
 #include "test_support.h"
 
 #include <SDL/SDL_ttf.h>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdio.h>
@@ -50,18 +50,14 @@ static std::string gScratchDir;
 std::string enter_scratch_dir(void) {
     char path[] = "/tmp/chronwick-test-XXXXXX";
     gScratchDir = mkdtemp(path);
-    if (chdir(gScratchDir.c_str()) != 0) {
-        abort();
-    }
+    std::filesystem::current_path(gScratchDir);
     return gScratchDir;
 }
 
 void leave_scratch_dir(void) {
-    if (chdir(CHRONWICK_RUNTIME_DIR) != 0) {
-        abort();
-    }
-    if (!gScratchDir.empty() && system(("rm -rf " + gScratchDir).c_str()) != 0) {
-        abort();
+    std::filesystem::current_path(CHRONWICK_RUNTIME_DIR);
+    if (!gScratchDir.empty()) {
+        std::filesystem::remove_all(gScratchDir);
     }
     gScratchDir.clear();
 }
@@ -79,14 +75,10 @@ std::string read_file(const std::string& path) {
 
 std::set<std::string> folder_entries(const std::string& path) {
     std::set<std::string> names;
-    if (DIR* dir = opendir(path.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            names.insert(entry->d_name);
-        }
-        closedir(dir);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+        names.insert(entry.path().filename());
     }
-    names.erase(".");
-    names.erase("..");
     return names;
 }
 
