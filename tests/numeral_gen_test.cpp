@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
+
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -57,22 +57,17 @@ RunResult run_generator(const std::string& args, const fs::path& scratch) {
     const std::string command =
         std::string("'") + NUMERAL_GEN_PATH + "' " + args + " 2>'" + err.string() + "'";
     const int status = std::system(command.c_str());
-    std::ifstream in(err);
-    std::stringstream text;
-    text << in.rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(err)};
 }
 
 class NumeralGenTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        char name[] = "/tmp/numeral_gen_test.XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        scratch_ = name;
+        scratch_ = enter_scratch_dir();
         generated_ = run_generator("'" + (scratch_ / "graphics").string() + "'", scratch_);
     }
     static void TearDownTestSuite() {
-        fs::remove_all(scratch_);
+        leave_scratch_dir();
     }
     static fs::path scratch_;
     static RunResult generated_;
@@ -167,19 +162,15 @@ TEST_F(NumeralGenTest, WritesTheIconAsSvg) {
     const fs::path icon = scratch_ / "icon.svg";
     const RunResult result = run_generator("--svg 4 '" + icon.string() + "'", scratch_);
     ASSERT_EQ(result.exit_code, 0) << result.messages;
-    std::ifstream in(icon);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("<svg"), std::string::npos);
-    EXPECT_NE(text.str().find("<path d=\"M"), std::string::npos);
+    const std::string text = read_file(icon);
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    EXPECT_NE(text.find("<path d=\"M"), std::string::npos);
     EXPECT_NE(run_generator("--svg x '" + icon.string() + "'", scratch_).exit_code, 0);
 }
 
 TEST_F(NumeralGenTest, RejectsAMalformedTableWithAMessageNamingTheLine) {
-    std::ifstream good_in(std::string(CHRONWICK_SOURCE_DIR) + "/assets/numerals.txt");
-    ASSERT_TRUE(good_in);
-    std::stringstream good;
-    good << good_in.rdbuf();
+    const std::string good = read_file(std::string(CHRONWICK_SOURCE_DIR) + "/assets/numerals.txt");
+    ASSERT_FALSE(good.empty());
 
     struct Case {
         std::string table;
@@ -193,12 +184,12 @@ TEST_F(NumeralGenTest, RejectsAMalformedTableWithAMessageNamingTheLine) {
         {"  10,10 20,20 30,30\n", "bad.txt:1: polygon before the first 'glyph' line"},
         {"glyph 12\n", "bad.txt:1: unknown glyph '12'"},
         {"glyph 0\n  10,10 20,20 30,30\n", "glyph 1 is missing"},
-        {good.str() + "glyph 5\n", "glyph 5 is defined twice"},
+        {good + "glyph 5\n", "glyph 5 is defined twice"},
         {"glyph 0\n  cut 10,10 20,20 30,30\n", "glyph 0 has no filled polygon"},
     };
     const fs::path bad = scratch_ / "bad.txt";
     for (const Case& c : cases) {
-        std::ofstream(bad) << c.table;
+        write_file(bad, c.table);
         const RunResult result =
             run_generator("'" + (scratch_ / "out").string() + "' '" + bad.string() + "'", scratch_);
         EXPECT_EQ(result.exit_code, 1) << c.table; // an error, not a crash
