@@ -78,14 +78,14 @@ start_clock() {
 # no background (it was painted before the change), so until then the bottom right corner, where
 # nothing else is ever drawn, lacks the background colour.
 wait_drawn() {
-    local size r g b deadline=$((SECONDS + 10))
+    local size stray deadline=$((SECONDS + 10))
     while ((SECONDS < deadline)); do
         size=$(window_size)
         clock_alive || fail "the clock ended before drawing a whole frame"
         [[ $size != x ]] || { sleep 0.1 && continue; } # between an old window and its new one
-        read -r r g b < <(convert "$(shot corner)" -crop "1x1+$((${size%x*} - 2))+$((${size#*x} - 2))" \
-            -depth 8 rgb:- | od -An -tu1) || true
-        [[ -n ${b:-} ]] && echo "0 0 $r $g $b" | awk "$not_background {exit 1}" && return 0
+        stray=$(count_pixels "$(shot corner)" $((${size%x*} - 2)) $((${size#*x} - 2)) 1 1 \
+            "$not_background" 2>/dev/null) || true
+        [[ $stray != 0 ]] || return 0
         sleep 0.1
     done
     fail "the clock drew no whole $size frame within 10 s"
@@ -236,31 +236,17 @@ shot() {
     echo "$work/$1.png"
 }
 
-# Prints "x y r g b" for every pixel of image $1, or of its region X Y W H. The pixel table of a
-# whole image is made once and kept beside it.
-read_pixels() {
-    local table=${1%.png}.pixels
-    if [[ ! -f $table ]]; then
-        convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 |
-            awk -v w="$(identify -format %w "$1")" '{i = NR - 1; print i % w, int(i / w), $1, $2, $3}' \
-                >"$table.new"
-        mv "$table.new" "$table"
-    fi
-    (($# == 5)) || set -- "$1" 0 0 100000 100000
-    awk -v x0="$2" -v y0="$3" -v x1=$(($2 + $4)) -v y1=$(($3 + $5)) \
-        '$1 >= x0 && $1 < x1 && $2 >= y0 && $2 < y1' "$table"
-}
-
-# Pixel classes, as awk conditions on "x y r g b": the background strips (red 30-138, green 20-78,
-# blue 0-33, give or take 1); the gold of the numeral pictures (far brighter than the
-# background, much less blue than the text); the cream of the text.
-readonly not_background='$3 < 29 || $3 > 139 || $4 < 19 || $4 > 79 || $5 > 34'
-readonly gold='$3 >= 180 && $4 >= 100 && $3 - $5 >= 100'
-readonly cream='$3 >= 200 && $4 >= 200 && $5 >= 150'
+# Pixel classes, as ImageMagick -fx conditions on a pixel's red, green and blue (0 to 1): the
+# background strips (red 30-138, green 20-78, blue 0-33, give or take 1); the gold of the numeral
+# pictures (far brighter than the background, much less blue than the text); the cream of the
+# text.
+readonly not_background='r < 29/255 || r > 139/255 || g < 19/255 || g > 79/255 || b > 34/255'
+readonly gold='r >= 180/255 && g >= 100/255 && r - b >= 100/255'
+readonly cream='r >= 200/255 && g >= 200/255 && b >= 150/255'
 
 # count_pixels IMAGE X Y W H CLASS: how many pixels of the region belong to the class.
 count_pixels() {
-    read_pixels "${@:1:5}" | awk "$6 {n++} END {print n + 0}"
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fx "$6" -format '%[fx:round(mean * w * h)]' info:
 }
 
 # expect_pixels IMAGE X Y W H CLASS LEAST MOST WHAT: the region has LEAST to MOST such pixels.
