@@ -78,33 +78,31 @@ build_clock() {
 }
 
 # Starts a private Xvfb on a display number the server picks itself among the free ones and
-# reports (-displayfd; Debian 12's xvfb-run -a races when scripts start servers side by side),
-# waits until it answers and exports DISPLAY. -noreset keeps it up when its last client leaves.
+# writes, with a newline, once it accepts connections (-displayfd; Debian 12's xvfb-run -a races
+# when scripts start servers side by side), and exports DISPLAY. -noreset keeps it up when its
+# last client leaves.
 start_xvfb() {
-    require_tools Xvfb xdpyinfo
+    require_tools Xvfb
     local number_file log pid number=""
     number_file=$(mktemp "$x_session_dir/display.XXXXXX")
     log=${number_file/display./xvfb.}.log
     Xvfb -displayfd 5 -noreset -nolisten tcp -screen 0 1280x1024x24 5>"$number_file" >"$log" 2>&1 &
     pid=$!
     for _ in $(seq 200); do
-        # The number is written with a newline once the server accepts connections.
-        if [ "$(wc -l <"$number_file")" -ge 1 ]; then
-            read -r number <"$number_file"
-            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
-                xvfb_display=":$number"
-                xvfb_pid=$pid
-                export DISPLAY=$xvfb_display
-                echo "Xvfb is up on $DISPLAY"
-                return 0
-            fi
-        fi
+        read -r number <"$number_file" && break
+        number=""
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
     done
-    echo "Xvfb did not start within 10 s; its log:" >&2
-    cat "$log" >&2
-    exit 1
+    if [ -z "$number" ]; then
+        echo "Xvfb did not start within 10 s; its log:" >&2
+        cat "$log" >&2
+        exit 1
+    fi
+    xvfb_display=":$number"
+    xvfb_pid=$pid
+    export DISPLAY=$xvfb_display
+    echo "Xvfb is up on $DISPLAY"
 }
 
 # The SDL hints the installed launcher sets, as NAME=value words, read from the launcher itself:

@@ -15,7 +15,7 @@ fi
 # shellcheck source=tools/x_session.sh
 source "$(dirname "$0")/../x_session.sh"
 "$root/tools/setup-debian.sh" test procps
-require_tools cmake Xvfb xdotool xdpyinfo ps
+require_tools cmake Xvfb xdotool ps
 
 build_clock
 start_xvfb
