@@ -122,26 +122,6 @@ TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
     expect_window(width, height);
 }
 
-// A press and a release are two events, taken one a pass: the command acts on the second.
-TEST_F(Sizing, OneEventAPass) {
-    SDL_Event press = {};
-    press.type = SDL_KEYDOWN;
-    press.key.keysym.scancode = runtime_key_code(31); // S
-    SDL_Event release = press;
-    release.type = SDL_KEYUP;
-    for (int i = 0; i < 3; ++i) {
-        SDL_PushEvent(&press);
-        SDL_PushEvent(&release);
-    }
-    const int secsAfterPass[] = {-1, 1, 1, -1, -1, 1, 1};
-    begin_capture();
-    for (int expected : secsAfterPass) {
-        pass_with(NULL);
-        EXPECT_EQ(giSecs, expected);
-    }
-    EXPECT_EQ(end_capture(), key_report(31) + key_report(31) + key_report(31));
-}
-
 // The probe is at least as wide as every real phrase, so a fitted window shows them whole.
 TEST(Probe, FittedWidthHoldsEveryRealPhrase) {
     TTF_Init();
