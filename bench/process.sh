@@ -63,53 +63,20 @@ make_folder() {
     printf '12\n1\n680\n100\n' >"$1/config.cwk"
 }
 
-# Waits until a report file holds a line starting with $2, or the probe ended; prints the value.
-probe_value() {
-    local file=$1 key=$2 probe_pid=$3
-    for _ in $(seq 400); do
-        if grep -qs "^$key " "$file"; then
-            awk -v k="$key" '$1 == k { print $2; exit }' "$file"
-            return 0
-        fi
-        if ! kill -0 "$probe_pid" 2>/dev/null; then
-            break
-        fi
-        sleep 0.05
-    done
-    echo none
-}
-
+# median NAME FILE: the median of the probe's figure NAME over the launches reported in FILE.
 median() {
-    printf '%s\n' "$@" | grep -v none | sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "none"; else print v[int((NR + 1) / 2)] }'
+    awk -v k="$1" '$1 == k && $2 != "none" { print $2 }' "$2" | sort -g |
+        awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "none" }'
 }
 
-# One launch under the probe on display $1 of program $2 in folder $3; with $4 = window, only
-# until its window is mapped. Sets launch_window, launch_frame and launch_frame_cpu (milliseconds,
-# or "none").
+# probe_launch DISPLAY PROGRAM FOLDER [--window-only]: one launch of PROGRAM under the probe,
+# which ends it once it has its figures and prints them; the program's output goes to FOLDER.
 probe_launch() {
-    local display=$1 program=$2 folder=$3 until=$4
-    local report=$folder/probe.txt options=()
-    if [ "$until" = window ]; then
-        options=(--window-only)
-    fi
-    (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "${options[@]}" \
-        --output "$folder/output.log" "$program") >"$report" 2>&1 &
-    local probe_pid=$!
-    local pid
-    pid=$(probe_value "$report" pid "$probe_pid")
-    launch_window=$(probe_value "$report" window_ms "$probe_pid")
-    launch_frame=none
-    launch_frame_cpu=none
-    if [ "$until" = frame ]; then
-        launch_frame=$(probe_value "$report" first_frame_ms "$probe_pid")
-    fi
-    if [ "$launch_frame" != none ]; then
-        launch_frame_cpu=$(probe_value "$report" first_frame_cpu_ms "$probe_pid")
-    fi
-    if [ "$pid" != none ]; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    wait "$probe_pid" 2>/dev/null || true
+    local display=$1 program=$2 folder=$3
+    shift 3
+    make_folder "$folder"
+    (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "$@" "$program") \
+        2>"$folder/output.log" || true
 }
 
 start_xvfb >&2
@@ -120,25 +87,16 @@ reference_display=$xvfb_display
 reference_xvfb=$xvfb_pid
 
 echo "Timing $launches launches of the clock and of the reference loop to their first frame..." >&2
-frames=()
-frame_cpus=()
-clock_windows=()
-reference_windows=()
 for launch in $(seq "$launches"); do
-    make_folder "$work/launch-$launch"
-    probe_launch "$clock_display" "$clock" "$work/launch-$launch" frame
-    clock_windows+=("$launch_window")
-    frames+=("$launch_frame")
-    frame_cpus+=("$launch_frame_cpu")
-    make_folder "$work/reference-$launch"
-    probe_launch "$reference_display" "$reference" "$work/reference-$launch" window
-    reference_windows+=("$launch_window")
+    probe_launch "$clock_display" "$clock" "$work/launch-$launch" >>"$work/clock-launches"
+    probe_launch "$reference_display" "$reference" "$work/reference-$launch" --window-only \
+        >>"$work/reference-launches"
     sleep 0.5
 done
-first_frame_ms=$(median "${frames[@]}")
-first_frame_cpu_ms=$(median "${frame_cpus[@]}")
-clock_window_ms=$(median "${clock_windows[@]}")
-reference_window_ms=$(median "${reference_windows[@]}")
+first_frame_ms=$(median first_frame_ms "$work/clock-launches")
+first_frame_cpu_ms=$(median first_frame_cpu_ms "$work/clock-launches")
+clock_window_ms=$(median window_ms "$work/clock-launches")
+reference_window_ms=$(median window_ms "$work/reference-launches")
 if [ "$first_frame_ms" = none ]; then
     echo "process.sh: the clock never showed its background; its output:" >&2
     cat "$work/launch-1/output.log" >&2
