@@ -31,23 +31,20 @@ build=$(cd "$1" && pwd)
 seconds=${PROCESS_SECONDS:-20}
 launches=${FIRST_FRAME_LAUNCHES:-3}
 steady_from=5
-if [ "$seconds" -le "$steady_from" ]; then
-    steady_from=0
-fi
+[ "$seconds" -gt "$steady_from" ] || steady_from=0
 
-clock=$build/chronwick
-reference=$build/bench/reference_loop
 probe=$build/bench/first_frame_probe
-runtime=$build/runtime
-runtime_dir=$runtime
-for program in "$clock" "$reference" "$probe"; do
+declare -A binary_of=([clock]=$build/chronwick [reference]=$build/bench/reference_loop)
+for program in "${binary_of[@]}" "$probe"; do
     if [ ! -x "$program" ]; then
         echo "process.sh: $program is missing: build first (make bench)" >&2
         exit 1
     fi
 done
-if [ ! -d "$runtime/Fonts" ] || [ ! -d "$runtime/graphics" ]; then
-    echo "process.sh: $runtime has no Fonts/ or graphics/: build first (make bench)" >&2
+# clock_folder links the fonts and pictures from here.
+runtime_dir=$build/runtime
+if [ ! -d "$runtime_dir/Fonts" ] || [ ! -d "$runtime_dir/graphics" ]; then
+    echo "process.sh: $runtime_dir has no Fonts/ or graphics/: build first (make bench)" >&2
     exit 1
 fi
 
@@ -63,115 +60,83 @@ make_folder() {
     printf '12\n1\n680\n100\n' >"$1/config.cwk"
 }
 
-# Waits until a report file holds a line starting with $2, or the probe ended; prints the value.
-probe_value() {
-    local file=$1 key=$2 probe_pid=$3
-    for _ in $(seq 400); do
-        if grep -qs "^$key " "$file"; then
-            awk -v k="$key" '$1 == k { print $2; exit }' "$file"
-            return 0
-        fi
-        if ! kill -0 "$probe_pid" 2>/dev/null; then
-            break
-        fi
-        sleep 0.05
-    done
-    echo none
+# figure NAME: the value of a figure gathered so far, or "none".
+figure() {
+    awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print; found = 1 } END { if (!found) print "none" }' \
+        "$work/figures"
 }
 
-median() {
-    printf '%s\n' "$@" | grep -v none | sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "none"; else print v[int((NR + 1) / 2)] }'
-}
+# Each program on an X server of its own, the same one for all its runs.
+declare -A display_of=() xvfb_of=()
+for program in clock reference; do
+    start_xvfb >&2
+    display_of[$program]=$xvfb_display xvfb_of[$program]=$xvfb_pid
+done
 
-# One launch under the probe on display $1 of program $2 in folder $3; with $4 = window, only
-# until its window is mapped. Sets launch_window, launch_frame and launch_frame_cpu (milliseconds,
-# or "none").
+# probe_launch PROGRAM LAUNCH [--window-only]: one launch of PROGRAM under the probe, which ends
+# it once it has its figures and prints them; the program's output goes to its folder.
 probe_launch() {
-    local display=$1 program=$2 folder=$3 until=$4
-    local report=$folder/probe.txt options=()
-    if [ "$until" = window ]; then
-        options=(--window-only)
-    fi
-    (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "${options[@]}" \
-        --output "$folder/output.log" "$program") >"$report" 2>&1 &
-    local probe_pid=$!
-    local pid
-    pid=$(probe_value "$report" pid "$probe_pid")
-    launch_window=$(probe_value "$report" window_ms "$probe_pid")
-    launch_frame=none
-    launch_frame_cpu=none
-    if [ "$until" = frame ]; then
-        launch_frame=$(probe_value "$report" first_frame_ms "$probe_pid")
-    fi
-    if [ "$launch_frame" != none ]; then
-        launch_frame_cpu=$(probe_value "$report" first_frame_cpu_ms "$probe_pid")
-    fi
-    if [ "$pid" != none ]; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    wait "$probe_pid" 2>/dev/null || true
+    local folder=$work/$1-$2 binary=${binary_of[$1]} display=${display_of[$1]}
+    shift 2
+    make_folder "$folder"
+    (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "$@" "$binary") \
+        2>"$folder/output.log" || true
 }
 
-start_xvfb >&2
-clock_display=$xvfb_display
-clock_xvfb=$xvfb_pid
-start_xvfb >&2
-reference_display=$xvfb_display
-reference_xvfb=$xvfb_pid
+# median NAME PROGRAM: the median of the probe's figure NAME over the launches of PROGRAM.
+median() {
+    awk -v k="$1" '$1 == k && $2 != "none" { print $2 }' "$work/$2-launches" | sort -g |
+        awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "none" }'
+}
 
 echo "Timing $launches launches of the clock and of the reference loop to their first frame..." >&2
-frames=()
-frame_cpus=()
-clock_windows=()
-reference_windows=()
 for launch in $(seq "$launches"); do
-    make_folder "$work/launch-$launch"
-    probe_launch "$clock_display" "$clock" "$work/launch-$launch" frame
-    clock_windows+=("$launch_window")
-    frames+=("$launch_frame")
-    frame_cpus+=("$launch_frame_cpu")
-    make_folder "$work/reference-$launch"
-    probe_launch "$reference_display" "$reference" "$work/reference-$launch" window
-    reference_windows+=("$launch_window")
+    probe_launch clock "$launch" >>"$work/clock-launches"
+    probe_launch reference "$launch" --window-only >>"$work/reference-launches"
     sleep 0.5
 done
-first_frame_ms=$(median "${frames[@]}")
-first_frame_cpu_ms=$(median "${frame_cpus[@]}")
-clock_window_ms=$(median "${clock_windows[@]}")
-reference_window_ms=$(median "${reference_windows[@]}")
-if [ "$first_frame_ms" = none ]; then
+cat >"$work/figures" <<EOT
+seconds $seconds
+clock_window_ms $(median window_ms clock)
+reference_window_ms $(median window_ms reference)
+first_frame_ms $(median first_frame_ms clock)
+first_frame_cpu_ms $(median first_frame_cpu_ms clock)
+EOT
+if [ "$(figure first_frame_ms)" = none ]; then
     echo "process.sh: the clock never showed its background; its output:" >&2
-    cat "$work/launch-1/output.log" >&2
+    cat "$work/clock-1/output.log" >&2
     exit 1
 fi
 
-# The compat runtime beside classic SDL 1.2 is picked by its private folder.
-compat_dir=$(sh "$root/tools/sdl_runtime.sh" --compat-folder) || compat_dir=""
+# The SDL 1.2 stack process $1 runs on, from the libraries it has mapped, as one word.
+stack_of() {
+    case $(cat "/proc/$1/maps") in
+    *libSDL3.so*) echo sdl12-compat/SDL3 ;;
+    *libSDL2-2.0.so*) echo sdl12-compat/SDL2 ;;
+    *) echo classic ;;
+    esac
+}
 
 # side_by_side LIBRARY ENV...: runs the clock and the reference loop at once for $seconds s, each
 # under its own Xvfb and GNU time, with the environment given; adds "LIBRARY_PROGRAM_NAME value"
 # figures to $work/figures.
 side_by_side() {
-    local library=$1 program binary pid
+    local library=$1 program folder
     shift
     echo "Running the clock and the reference loop side by side for $seconds s ($library)..." >&2
-    local -A pid_of=() display_of=([clock]=$clock_display [reference]=$reference_display)
-    local -A xvfb_of=([clock]=$clock_xvfb [reference]=$reference_xvfb) timer_of=()
+    local -A pid_of=() timer_of=()
     for program in reference clock; do
-        binary=$clock
-        [ "$program" = clock ] || binary=$reference
-        make_folder "$work/$library-$program"
-        (cd "$work/$library-$program" && exec env DISPLAY="${display_of[$program]}" \
-            SDL_VIDEODRIVER=x11 "$@" /usr/bin/time -f '%M %e %U %S' -o "$work/$library-$program/time" \
-            "$binary") >"$work/$library-$program/output.log" 2>&1 &
+        folder=$work/$library-$program
+        make_folder "$folder"
+        (cd "$folder" && exec env DISPLAY="${display_of[$program]}" SDL_VIDEODRIVER=x11 "$@" \
+            /usr/bin/time -f '%M %e %U %S' -o time "${binary_of[$program]}") >"$folder/output.log" 2>&1 &
         timer_of[$program]=$!
-        pid_of[$program]=""
         for _ in $(seq 100); do
             pid_of[$program]=$(pgrep -P "$!") && break
             sleep 0.01
         done
     done
-    local pids=("${pid_of[clock]}" "${pid_of[reference]}" "$clock_xvfb" "$reference_xvfb")
+    local pids=("${pid_of[clock]}" "${pid_of[reference]}" "${xvfb_of[clock]}" "${xvfb_of[reference]}")
     process_figures "$seconds" "${pids[@]}" >"$work/$library-whole.txt" &
     local whole=$!
     sleep "$steady_from"
@@ -188,28 +153,23 @@ side_by_side() {
     echo "${library}_stack $(stack_of "${pid_of[clock]}")" >>"$work/figures"
     kill "${pid_of[@]}"
     wait "${timer_of[@]}" || true
-    local -A whole_cpu=() side_cpu=() steady_cpu=() wakeups=() threads=()
-    while read -r pid cpu side _ _ _; do
-        whole_cpu[$pid]=$cpu side_cpu[$pid]=$side
-    done <"$work/$library-whole.txt"
-    while read -r pid cpu _ wake _ count; do
-        steady_cpu[$pid]=$cpu wakeups[$pid]=$wake threads[$pid]=$count
-    done <"$work/$library-steady.txt"
+    # pidstat's lines over the whole run and from $steady_from s on, then GNU time's report, whose
+    # processor time runs from exec on, which pidstat, started once the program runs, would miss.
+    # Side CPU is that of the threads besides the main one (SDL's timer thread where SDL_Init left
+    # it running).
     for program in reference clock; do
-        pid=${pid_of[$program]}
-        local x=${xvfb_of[$program]}
-        {
-            echo "${library}_${program}_threads ${threads[$pid]}"
-            echo "${library}_${program}_wakeups_per_s ${wakeups[$pid]}"
-            # From exec on, which pidstat, started once the program runs, would miss.
-            tail -n 1 "$work/$library-$program/time" | awk -v name="${library}_${program}" \
-                '{ printf "%s_cpu_pct %.2f\n%s_peak_kb %d\n", name, 100 * ($3 + $4) / $2, name, $1 }'
-            # The threads besides the main one (SDL's timer thread where SDL_Init left it running).
-            echo "${library}_${program}_side_cpu_pct ${side_cpu[$pid]}"
-            echo "${library}_${program}_steady_cpu_pct ${steady_cpu[$pid]}"
-            echo "${library}_${program}_xserver_cpu_pct ${whole_cpu[$x]}"
-            echo "${library}_${program}_xserver_steady_cpu_pct ${steady_cpu[$x]}"
-        } >>"$work/figures"
+        awk -v name="${library}_$program" -v pid="${pid_of[$program]}" -v x="${xvfb_of[$program]}" '
+            function out(key, value) { print name "_" key, value }
+            FILENAME == ARGV[1] { whole[$1] = $2; side[$1] = $3 }
+            FILENAME == ARGV[2] { steady[$1] = $2; wakeups[$1] = $4; threads[$1] = $6 }
+            FILENAME == ARGV[3] && NF == 4 { cpu = sprintf("%.2f", 100 * ($3 + $4) / $2); peak = $1 }
+            END {
+                out("threads", threads[pid]); out("wakeups_per_s", wakeups[pid])
+                out("cpu_pct", cpu); out("peak_kb", peak); out("side_cpu_pct", side[pid])
+                out("steady_cpu_pct", steady[pid]); out("xserver_cpu_pct", whole[x])
+                out("xserver_steady_cpu_pct", steady[x])
+            }' "$work/$library-whole.txt" "$work/$library-steady.txt" "$work/$library-$program/time" \
+            >>"$work/figures"
     done
     if grep -q '^failed' "$work/$library-clock/output.log"; then
         echo "process.sh: warning: the clock reported failures ($library):" >&2
@@ -217,43 +177,26 @@ side_by_side() {
     fi
 }
 
-# The SDL 1.2 stack process $1 runs on, from the libraries it has mapped, as one word.
-stack_of() {
-    local maps
-    maps=$(cat "/proc/$1/maps")
-    if [[ $maps == *libSDL3.so* ]]; then
-        echo sdl12-compat/SDL3
-    elif [[ $maps == *libSDL2-2.0.so* ]]; then
-        echo sdl12-compat/SDL2
-    else
-        echo classic
-    fi
-}
-
-figure() {
-    awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print; found = 1 } END { if (!found) print "none" }' \
-        "$work/figures"
-}
-
-: >"$work/figures"
 side_by_side default "${launcher_hints[@]}"
-libraries=(default)
 if [ "$(figure default_stack)" != classic ]; then
     # The same without the launcher's hints, to show what they save.
     side_by_side default_gl
-    libraries+=(default_gl)
 fi
-if [ -n "$compat_dir" ]; then
+# The compat runtime beside classic SDL 1.2 is picked by its private folder.
+if compat_dir=$(sh "$root/tools/sdl_runtime.sh" --compat-folder); then
     side_by_side compat LD_LIBRARY_PATH="$compat_dir" "${launcher_hints[@]}"
     side_by_side compat_gl LD_LIBRARY_PATH="$compat_dir"
-    libraries+=(compat compat_gl)
 fi
+mapfile -t libraries < <(sed -n 's/_stack .*//p' "$work/figures")
 
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "none" || b == "none" || b == 0) print "-"; else printf "%.2f", a / b }'
 }
 megabytes() {
     awk -v kb="$1" 'BEGIN { printf "%.1f", kb * 1024 / 1e6 }'
+}
+line() {
+    printf '%-46s %10s %10s %8s\n' "$@"
 }
 
 # default_row LABEL NAME [CONVERT]: the clock's and the reference loop's figure NAME on the
@@ -262,47 +205,37 @@ default_row() {
     local clock reference
     clock=$(figure "default_clock_$2")
     reference=$(figure "default_reference_$2")
-    printf '%-46s %10s %10s %8s\n' "$1" "$(${3:-echo} "$clock")" "$(${3:-echo} "$reference")" \
-        "$(ratio "$clock" "$reference")"
+    line "$1" "$(${3:-echo} "$clock")" "$(${3:-echo} "$reference")" "$(ratio "$clock" "$reference")"
 }
 
-declare -A library_names=([default]="$(figure default_stack), launcher" \
-    [default_gl]="$(figure default_stack), SDL defaults" \
-    [compat]="$(figure compat_stack) (folder), launcher" \
+declare -A library_names=([default]="$(figure default_stack), launcher"
+    [default_gl]="$(figure default_stack), SDL defaults"
+    [compat]="$(figure compat_stack) (folder), launcher"
     [compat_gl]="$(figure compat_stack) (folder), defaults")
-{
-    printf '%-46s %10s %10s %8s\n' "Whole process, $(figure default_stack), 680 x 100" clock reference ratio
-    default_row "CPU % of one core, exec to ${seconds} s" cpu_pct
-    default_row "  of which threads other than main" side_cpu_pct
-    default_row "CPU % of one core, ${steady_from} s to ${seconds} s" steady_cpu_pct
-    default_row "X server CPU %, exec to ${seconds} s" xserver_cpu_pct
-    default_row "X server CPU %, ${steady_from} s to ${seconds} s" xserver_steady_cpu_pct
-    default_row "Peak RSS (GNU time), MB of 10^6 bytes" peak_kb megabytes
-    printf '%-46s %10s %10s %8s\n' "Exec to window mapped, ms (median of $launches)" "$clock_window_ms" \
-        "$reference_window_ms" "$(ratio "$clock_window_ms" "$reference_window_ms")"
-    printf '%-46s %10s %10s %8s\n' "Exec to first frame, ms (median of $launches)" "$first_frame_ms" - -
-    printf '%-46s %10s %10s %8s\n' "CPU used by the first frame, ms" "$first_frame_cpu_ms" - -
-    echo
-    printf '%-38s %-10s %8s %11s %8s %9s\n' "Per stack, ${steady_from} s to ${seconds} s" program threads \
-        wake-ups/s "CPU %" "X CPU %"
-    for library in "${libraries[@]}"; do
-        for program in clock reference; do
-            printf '%-38s %-10s %8s %11s %8s %9s\n' "${library_names[$library]}" "$program" \
-                "$(figure "${library}_${program}_threads")" \
-                "$(figure "${library}_${program}_wakeups_per_s")" \
-                "$(figure "${library}_${program}_steady_cpu_pct")" \
-                "$(figure "${library}_${program}_xserver_steady_cpu_pct")"
-        done
+line "Whole process, $(figure default_stack), 680 x 100" clock reference ratio
+default_row "CPU % of one core, exec to ${seconds} s" cpu_pct
+default_row "  of which threads other than main" side_cpu_pct
+default_row "CPU % of one core, ${steady_from} s to ${seconds} s" steady_cpu_pct
+default_row "X server CPU %, exec to ${seconds} s" xserver_cpu_pct
+default_row "X server CPU %, ${steady_from} s to ${seconds} s" xserver_steady_cpu_pct
+default_row "Peak RSS (GNU time), MB of 10^6 bytes" peak_kb megabytes
+line "Exec to window mapped, ms (median of $launches)" "$(figure clock_window_ms)" \
+    "$(figure reference_window_ms)" "$(ratio "$(figure clock_window_ms)" "$(figure reference_window_ms)")"
+line "Exec to first frame, ms (median of $launches)" "$(figure first_frame_ms)" - -
+line "CPU used by the first frame, ms" "$(figure first_frame_cpu_ms)" - -
+echo
+printf '%-38s %-10s %8s %11s %8s %9s\n' "Per stack, ${steady_from} s to ${seconds} s" program threads \
+    wake-ups/s "CPU %" "X CPU %"
+for library in "${libraries[@]}"; do
+    for program in clock reference; do
+        printf '%-38s %-10s %8s %11s %8s %9s\n' "${library_names[$library]}" "$program" \
+            "$(figure "${library}_${program}_threads")" \
+            "$(figure "${library}_${program}_wakeups_per_s")" \
+            "$(figure "${library}_${program}_steady_cpu_pct")" \
+            "$(figure "${library}_${program}_xserver_steady_cpu_pct")"
     done
-}
+done
 
 if [ -n "${PROCESS_RESULTS:-}" ]; then
-    cat >"$PROCESS_RESULTS" <<EOF
-seconds $seconds
-clock_window_ms $clock_window_ms
-reference_window_ms $reference_window_ms
-first_frame_ms $first_frame_ms
-first_frame_cpu_ms $first_frame_cpu_ms
-EOF
-    cat "$work/figures" >>"$PROCESS_RESULTS"
+    cp "$work/figures" "$PROCESS_RESULTS"
 fi

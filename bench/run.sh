@@ -55,13 +55,11 @@ awk -F, '
 
 PROCESS_RESULTS=$results/process.txt bash "$here/process.sh" "$build" >"$results/process-table.txt"
 
-figure() { # figure NAME COLUMN (2 real ms, 3 cpu ms, 4 resident MiB) from the medians
-    awk -v n="$1" -v c="$2" '$1 == n { print $c; found = 1 } END { if (!found) print "none" }' \
-        "$results/medians.txt"
-}
-process_figure() {
-    awk -v n="$1" '$1 == n { print $2; found = 1 } END { if (!found) print "none" }' \
-        "$results/process.txt"
+# figure NAME [COLUMN]: a figure from the benchmark medians (COLUMN 2 real ms, 3 cpu ms, 4 resident
+# MiB) or from the whole-process results (no COLUMN); "none" when there is no such figure.
+figure() {
+    awk -v n="$1" -v c="${2:-2}" '$1 == n { print $c; found = 1 } END { if (!found) print "none" }' \
+        "$results/medians.txt" "$results/process.txt"
 }
 
 echo
@@ -70,46 +68,42 @@ awk '{ printf "%-40s %12.3f %12.3f\n", $1, $2, $3 }' "$results/medians.txt"
 echo
 cat "$results/process-table.txt"
 
-# Budget rows: measured ratio against its limit.
-verdict() {
-    awk -v m="$1" -v l="$2" 'BEGIN { if (m == "none") print "no figure"; else if (l == "-") print "not budgeted"; else if (m + 0 <= l + 0) print "met"; else print "MISSED" }'
-}
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "none" || b == "none" || b + 0 == 0) print "none"; else printf "%.3f", a / b }'
 }
+# row LABEL MEASURED LIMIT: a budget row, the measured ratio against its limit.
 row() {
-    printf '%-58s %9s %7s  %s\n' "$1" "$2" "$3" "$(verdict "$2" "$3")"
+    awk -v t="$1" -v m="$2" -v l="$3" 'BEGIN {
+        v = m == "none" ? "no figure" : l == "-" ? "not budgeted" : m + 0 <= l + 0 ? "met" : "MISSED"
+        printf "%-58s %9s %7s  %s\n", t, m, l, v }'
 }
 
 small_pass=$(ratio "$(figure pass/clock/680x100/prepared 3)" "$(figure pass/clock/680x100/blended 3)")
 large_pass=$(ratio "$(figure pass/clock/1300x1000/prepared 3)" "$(figure pass/clock/1300x1000/blended 3)")
-process_cpu=$(ratio "$(process_figure default_clock_cpu_pct)" "$(process_figure default_reference_cpu_pct)")
-steady_cpu=$(ratio "$(process_figure default_clock_steady_cpu_pct)" "$(process_figure default_reference_steady_cpu_pct)")
-default_stack=$(process_figure default_stack)
-default_wakeups=$(process_figure default_clock_wakeups_per_s)
-default_gl_wakeups=$(process_figure default_gl_clock_wakeups_per_s)
-compat_wakeups=$(process_figure compat_clock_wakeups_per_s)
-compat_gl_wakeups=$(process_figure compat_gl_clock_wakeups_per_s)
-first_frame=$(ratio "$(process_figure first_frame_ms)" "$(figure strips/rand_floor 2)")
-first_frame_cpu=$(ratio "$(process_figure first_frame_cpu_ms)" "$(figure strips/rand_floor 3)")
+process_cpu=$(ratio "$(figure default_clock_cpu_pct)" "$(figure default_reference_cpu_pct)")
+steady_cpu=$(ratio "$(figure default_clock_steady_cpu_pct)" "$(figure default_reference_steady_cpu_pct)")
+first_frame=$(ratio "$(figure first_frame_ms)" "$(figure strips/rand_floor 2)")
+first_frame_cpu=$(ratio "$(figure first_frame_cpu_ms)" "$(figure strips/rand_floor 3)")
+default_gl_wakeups=$(figure default_gl_clock_wakeups_per_s)
+compat_wakeups=$(figure compat_clock_wakeups_per_s)
 # Memory in MB of 10^6 bytes; the peak resident size is in KiB. One strip holds 1300 x 200 x 4 bytes.
 strips_mb=$(awk 'BEGIN { printf "%.1f", 20 * 1300 * 200 * 4 / 1e6 }')
 fonts_mb=$(awk -v m="$(figure fonts/open_table 4)" 'BEGIN { printf "%.1f", m * 1048576 / 1e6 }')
-reference_mb=$(awk -v k="$(process_figure default_reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
-clock_mb=$(awk -v k="$(process_figure default_clock_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+reference_mb=$(awk -v k="$(figure default_reference_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+clock_mb=$(awk -v k="$(figure default_clock_peak_kb)" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
 memory_limit=$(awk -v r="$reference_mb" -v s="$strips_mb" -v f="$fonts_mb" 'BEGIN { printf "%.1f", r + s + f }')
 
 echo
 printf '%-58s %9s %7s  %s\n' "Budget" measured limit verdict
 row "Clock pass 680x100 / same pass, blended strips (CPU)" "$small_pass" 0.200
 row "Clock pass 1300x1000 / same pass, blended strips (CPU)" "$large_pass" 0.050
-row "Whole-process CPU / reference loop, exec to $(process_figure seconds) s" "$process_cpu" 1.500
+row "Whole-process CPU / reference loop, exec to $(figure seconds) s" "$process_cpu" 1.500
 row "  the same from 5 s on (start-up left out)" "$steady_cpu" 0.500
-row "$default_stack as the launcher starts it: wake-ups/s from 5 s" "$default_wakeups" 50
+row "$(figure default_stack) as the launcher starts it: wake-ups/s from 5 s" "$(figure default_clock_wakeups_per_s)" 50
 [ "$default_gl_wakeups" = none ] || row "  the same with SDL's defaults" "$default_gl_wakeups" -
 if [ "$compat_wakeups" != none ]; then
-    row "$(process_figure compat_stack) (private folder), launcher: wake-ups/s" "$compat_wakeups" 50
-    row "  the same with SDL's defaults" "$compat_gl_wakeups" -
+    row "$(figure compat_stack) (private folder), launcher: wake-ups/s" "$compat_wakeups" 50
+    row "  the same with SDL's defaults" "$(figure compat_gl_clock_wakeups_per_s)" -
 fi
 row "Exec to first frame / rand() floor, elapsed" "$first_frame" 1.000
 row "  CPU used by then / rand() floor CPU (not budgeted)" "$first_frame_cpu" 1.000
