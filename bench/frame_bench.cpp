@@ -60,22 +60,17 @@ static bool enter_case(const FrameCase& frame, int view, benchmark::State& state
     return true;
 }
 
-static void whole_pass(benchmark::State& state, FrameCase frame, int view) {
+// The words and the time every timed pass draws.
+static char gText[kTimeTextSize];
+static struct tm gClock;
+
+// Times `draw` with the case's window and strips, in the given view (1 the clock, -1 the legend).
+static void timed(benchmark::State& state, FrameCase frame, int view, void (*draw)(void)) {
     if (!enter_case(frame, view, state)) {
         return;
     }
-    const struct tm clock = fixed_time();
     for (auto _ : state) {
-        run_frame_stages(&clock);
-    }
-}
-
-static void background_stage(benchmark::State& state, FrameCase frame) {
-    if (!enter_case(frame, 1, state)) {
-        return;
-    }
-    for (auto _ : state) {
-        paint_background();
+        draw();
     }
 }
 
@@ -101,48 +96,6 @@ static void copy_floor(benchmark::State& state, FrameCase frame) {
     }
 }
 
-static void text_line_stage(benchmark::State& state, FrameCase frame) {
-    if (!enter_case(frame, 1, state)) {
-        return;
-    }
-    char text[kTimeTextSize];
-    fConvTime(18, 58, 58, giSecs, text);
-    for (auto _ : state) {
-        draw_text_line(text);
-    }
-}
-
-static void numeral_row_stage(benchmark::State& state, FrameCase frame) {
-    if (!enter_case(frame, 1, state)) {
-        return;
-    }
-    char text[kTimeTextSize];
-    fConvTime(18, 58, 58, giSecs, text);
-    for (auto _ : state) {
-        draw_clock_row(text, 18, 58, 58);
-    }
-}
-
-static void legend_stage(benchmark::State& state, FrameCase frame) {
-    if (!enter_case(frame, -1, state)) {
-        return;
-    }
-    for (auto _ : state) {
-        draw_legend();
-    }
-}
-
-// Under the dummy driver presenting costs next to nothing; what it costs on X11 (the shared-memory
-// image copy and the X server's work) shows in bench/process.sh.
-static void update_stage(benchmark::State& state, FrameCase frame) {
-    if (!enter_case(frame, 1, state)) {
-        return;
-    }
-    for (auto _ : state) {
-        SDL_UpdateRect(screen, 0, 0, giX, giY);
-    }
-}
-
 static std::string case_name(const char* what, const FrameCase& frame, bool withStrips) {
     std::string name =
         std::string(what) + "/" + std::to_string(frame.width) + "x" + std::to_string(frame.height);
@@ -157,25 +110,27 @@ static void register_cases(void) {
     for (const auto& size : kSizes) {
         for (StripKind strips : {kPreparedStrips, kBlendedStrips}) {
             const FrameCase frame = {size[0], size[1], strips};
-            benchmark::RegisterBenchmark(case_name("pass/clock", frame, true).c_str(), whole_pass,
-                                         frame, 1);
-            benchmark::RegisterBenchmark(case_name("pass/legend", frame, true).c_str(), whole_pass,
-                                         frame, -1);
-            benchmark::RegisterBenchmark(case_name("stage/background", frame, true).c_str(),
-                                         background_stage, frame);
-            benchmark::RegisterBenchmark(case_name("stage/legend", frame, true).c_str(),
-                                         legend_stage, frame);
+            benchmark::RegisterBenchmark(case_name("pass/clock", frame, true).c_str(), timed, frame,
+                                         1, [] { run_frame_stages(&gClock); });
+            benchmark::RegisterBenchmark(case_name("pass/legend", frame, true).c_str(), timed,
+                                         frame, -1, [] { run_frame_stages(&gClock); });
+            benchmark::RegisterBenchmark(case_name("stage/background", frame, true).c_str(), timed,
+                                         frame, 1, paint_background);
+            benchmark::RegisterBenchmark(case_name("stage/legend", frame, true).c_str(), timed,
+                                         frame, -1, draw_legend);
         }
-        // These stages draw no strip.
+        // These stages draw no strip. Under the dummy driver presenting costs next to nothing;
+        // what it costs on X11 (the shared-memory image copy and the X server's work) shows in
+        // bench/process.sh.
         const FrameCase frame = {size[0], size[1], kPreparedStrips};
         benchmark::RegisterBenchmark(case_name("floor/copy", frame, false).c_str(), copy_floor,
                                      frame);
-        benchmark::RegisterBenchmark(case_name("stage/text_line", frame, false).c_str(),
-                                     text_line_stage, frame);
-        benchmark::RegisterBenchmark(case_name("stage/numeral_row", frame, false).c_str(),
-                                     numeral_row_stage, frame);
-        benchmark::RegisterBenchmark(case_name("stage/update", frame, false).c_str(), update_stage,
-                                     frame);
+        benchmark::RegisterBenchmark(case_name("stage/text_line", frame, false).c_str(), timed,
+                                     frame, 1, [] { draw_text_line(gText); });
+        benchmark::RegisterBenchmark(case_name("stage/numeral_row", frame, false).c_str(), timed,
+                                     frame, 1, [] { draw_clock_row(gText, 18, 58, 58); });
+        benchmark::RegisterBenchmark(case_name("stage/update", frame, false).c_str(), timed, frame,
+                                     1, [] { SDL_UpdateRect(screen, 0, 0, giX, giY); });
     }
 }
 
@@ -190,6 +145,8 @@ int main(int argc, char** argv) {
         fill_strip(gBlendedStrips[i]);
     }
 
+    gClock = fixed_time();
+    fConvTime(18, 58, 58, giSecs, gText);
     register_cases();
     return run_benchmarks(argc, argv);
 }
