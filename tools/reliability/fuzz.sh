@@ -14,15 +14,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-fuzz"
 targets=(settings_fuzz phrase_fuzz)
 
-# clang, then clang's own runtime, which each release packages under clang's major version
-# (libclang-rt-14-dev on Debian 12, libclang-rt-19-dev on 13).
-"$root/tools/setup-debian.sh" run clang
-clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\)\..*/\1/p' | head -n 1)
-if [ -z "$clang_major" ]; then
-    echo "Cannot tell the version of the installed clang: $(clang --version | head -n 1)" >&2
-    exit 1
-fi
-"$root/tools/setup-debian.sh" run "libclang-rt-$clang_major-dev"
+# clang and its runtime for libFuzzer and the sanitizers (the llvm-defaults packages of the
+# release's own clang).
+"$root/tools/setup-debian.sh" run clang libclang-rt-dev
 
 echo "Building the fuzz targets in $build"
 mkdir -p "$build/logs" "$build/artifacts"
