@@ -52,35 +52,30 @@ TEST(SettingsRead, MissingFileKeepsDefaultsAndSaysSo) {
     expect_state(12, 1, 680, 100);
 }
 
-TEST(SettingsRead, FourLinesInOrder) {
+// Four lines in order (font, layout, width, height), read as atoi reads them; a missing line
+// keeps its default, and so does a window side of 0 or below or of 16384 or more.
+TEST(SettingsRead, FourLinesEachWithItsDefault) {
     EXPECT_EQ(read_from("  42\n2\n800\n600\n"), "");
     expect_state(42, 2, 800, 600);
-    read_from("-5\n5\r\n300\r\n90\r\n"); // CR LF endings, an out-of-range font and layout
-    expect_state(-5, 5, 300, 90);
-}
-
-TEST(SettingsRead, MissingLinesKeepTheirDefaults) {
-    read_from("30\n3\n");
-    expect_state(30, 3, 680, 100);
-    read_from("");
-    expect_state(12, 1, 680, 100);
-    read_from("18");
-    expect_state(18, 1, 680, 100);
-}
-
-TEST(SettingsRead, OverlongLineSpillsIntoTheNextValue) {
-    // 254 characters fit one read; the 255th character starts the next value.
-    read_from(std::string(253, ' ') + "7" + "25\n3\n700\n");
-    expect_state(7, 25, 3, 700);
-}
-
-TEST(SettingsRead, UnusableWindowSidesFallBackToTheDefault) {
-    read_from("12\n1\n0\n-4\n");
-    expect_state(12, 1, 680, 100);
-    read_from("12\n1\n16384\n99999999999999\n");
-    expect_state(12, 1, 680, 100);
-    read_from("12\n1\n16383\n1\n");
-    expect_state(12, 1, 16383, 1);
+    const struct {
+        std::string content;
+        int font, layout, width, height;
+    } cases[] = {
+        {"-5\n5\r\n300\r\n90\r\n", -5, 5, 300, 90}, // CR LF, out-of-range font and layout
+        {"30\n3\n", 30, 3, 680, 100},
+        {"", 12, 1, 680, 100},
+        {"18", 18, 1, 680, 100},
+        // 254 characters fit one read; the 255th character starts the next value.
+        {std::string(253, ' ') + "7" + "25\n3\n700\n", 7, 25, 3, 700},
+        {"12\n1\n0\n-4\n", 12, 1, 680, 100},
+        {"12\n1\n16384\n99999999999999\n", 12, 1, 680, 100},
+        {"12\n1\n16383\n1\n", 12, 1, 16383, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.content));
+        read_from(c.content);
+        expect_state(c.font, c.layout, c.width, c.height);
+    }
 }
 
 TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
