@@ -6,11 +6,12 @@
 # what is left after 2 s: a clock that no longer polls its events never sees SDL's quit event.
 #   start_xvfb            a private X server (sets DISPLAY, xvfb_display and xvfb_pid)
 #   start_sway            a private headless Wayland compositor without X (sets sway_session,
-#                         sway_user and sway_ipc; sway_shows TEXT looks for a window title)
+#                         sway_user and sway_ipc); then the clock starts in it, and sway_type
+#                         types keys there
 #   clock_folder DIR      a folder to run the clock in, linking the built Fonts/ and graphics/
 #   start_clock_in DIR [NAME=value...] PROGRAM...
-#                         runs the program (the clock, possibly under a wrapper) in DIR through X,
-#                         its output in DIR/out.txt and DIR/err.txt; sets clock_pid
+#                         runs the program (the clock, possibly under a wrapper) in DIR through X
+#                         or sway, its output in DIR/out.txt and DIR/err.txt; sets clock_pid
 #   clock_alive, wait_for_window SECONDS, wait_for_exit SECONDS, press_keys KEY...,
 #   key_lines DIR         the clock's state, window and keys
 #   process_figures SECONDS PID...
@@ -149,10 +150,10 @@ start_sway() {
     sway_session+=(WAYLAND_DISPLAY="$socket")
 }
 
-# Whether sway shows a window whose title has $1 in it.
-sway_shows() {
-    "${sway_user[@]}" env "${sway_session[@]}" swaymsg -s "$sway_ipc" -t get_tree 2>/dev/null |
-        grep -q -- "$1"
+# Types on a virtual keyboard in the sway session (wtype's arguments); a new virtual keyboard
+# needs a moment before its keys reach the focused window.
+sway_type() {
+    "${sway_user[@]}" env "${sway_session[@]}" timeout 15 wtype -s 1500 "$@"
 }
 
 # A folder for the clock: links to the built fonts and pictures, no settings file, so that the
@@ -164,10 +165,14 @@ clock_folder() {
     ln -s "$runtime_dir/graphics" "$1/graphics"
 }
 
+# Once sway runs, the clock runs in its session instead: as its user (DIR must be theirs), on
+# Wayland, without X.
 start_clock_in() {
-    local dir=$1
+    local dir=$1 session=(env SDL_VIDEODRIVER=x11)
     shift
-    (cd "$dir" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$@") \
+    [ -z "$sway_ipc" ] ||
+        session=("${sway_user[@]}" env -u DISPLAY "${sway_session[@]}" SDL_VIDEODRIVER=wayland)
+    (cd "$dir" && exec "${session[@]}" SDL_AUDIODRIVER=dummy "$@") \
         >"$dir/out.txt" 2>"$dir/err.txt" </dev/null &
     clock_pid=$!
 }
@@ -177,14 +182,19 @@ clock_alive() {
     [ -n "$clock_pid" ] && kill -0 "$clock_pid" 2>/dev/null
 }
 
-# Waits up to $1 seconds for the clock's window; sets window_id. Gives up at once when the clock
-# ends first.
+# Waits up to $1 seconds for the clock's window (on X it sets window_id). Gives up at once when the
+# clock ends first.
 wait_for_window() {
     local twentieth
     window_id=""
     for ((twentieth = 0; twentieth < $1 * 20; ++twentieth)); do
-        window_id=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
-        [ -z "$window_id" ] || return 0
+        if [ -n "$sway_ipc" ]; then
+            "${sway_user[@]}" env "${sway_session[@]}" swaymsg -s "$sway_ipc" -t get_tree 2>/dev/null |
+                grep -q Quillmark && return 0
+        else
+            window_id=$(xdotool search --name Quillmark 2>/dev/null | head -n 1) || true
+            [ -z "$window_id" ] || return 0
+        fi
         clock_alive || break
         sleep 0.05
     done

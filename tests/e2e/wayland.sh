@@ -13,8 +13,6 @@ runtime=$(sh "$(dirname "$0")/../../tools/sdl_runtime.sh" "$1") || runtime="no S
 [[ $runtime == compat* ]] || skip "the clock loads $runtime, not the SDL 1.2 compat runtime"
 
 source "$(dirname "$0")/lib.sh"
-
-
 start_sway
 # As nobody (when root), the clock runs on a copy of itself and its files, so that nobody can
 # read them wherever the build lives.
@@ -28,26 +26,13 @@ fi
 clock_copy=$run_dir/${clock_bin##*/}
 [[ -x $clock_copy ]] || clock_copy=$clock_bin
 
-(cd "$run_dir" && exec "${sway_user[@]}" env -u DISPLAY "${sway_session[@]}" SDL_VIDEODRIVER=wayland "$clock_copy") \
-    >"$run_dir/out.txt" 2>"$run_dir/err.txt" </dev/null &
-clock_pid=$!
-shown=""
-for _ in {1..100}; do
-    sway_shows Quillmark && shown=1 && break
-    clock_alive || fail "the clock ended before showing a window: $(tail -n 3 "$run_dir/err.txt")"
-    sleep 0.1
-done
-[[ -n $shown ]] || fail "no clock window appeared in sway within 10 s"
-
-# A new virtual keyboard needs a moment before its keys reach the focused window.
-type_keys() {
-    "${sway_user[@]}" env "${sway_session[@]}" timeout 15 wtype -s 1500 "$@" || fail "wtype failed"
-}
-type_keys -k g -s 300 -k 7 -s 300 -k c
+start_clock_in "$run_dir" "$clock_copy"
+wait_for_window 10 || fail "no clock window appeared in sway: $(tail -n 3 "$run_dir/err.txt")"
+sway_type -k g -s 300 -k 7 -s 300 -k c || fail "wtype failed"
 size=$(fit_size 12 2 0)
 expect_settings 12 2 "${size%x*}" "${size#*x}"
 clock_alive || fail "the clock ended before Esc"
-type_keys -k Escape
+sway_type -k Escape || fail "wtype failed"
 wait_exit 5
 expect_output "fopen failed on config" "Key pressed 42 " "Key pressed 16 " "Key pressed 54 " \
     "Key pressed 9 "
