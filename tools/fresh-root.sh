@@ -161,7 +161,8 @@ outside() {
     echo "== $release: a fresh root with mmdebstrap, commit $head"
     local started status=0
     started=$(date +%s)
-    # The downloaded packages go in before the bootstrap and come back out after the steps. A
+    # The downloaded packages go in before the bootstrap and come back out after the steps, the
+    # essential ones too (mmdebstrap would remove those it downloaded). A
     # mirror's copy of the testing release may be a snapshot whose Release file is past its
     # Valid-Until date; this throwaway root accepts it. The steps never fail the hook, so that
     # their logs come out; their summary decides.
@@ -169,7 +170,7 @@ outside() {
     TMPDIR=/var/tmp mmdebstrap --mode=unshare --variant=minbase --format=null \
         --include=git,make,ca-certificates,xvfb,xauth,xdotool \
         --aptopt='Acquire::Check-Valid-Until "false"' \
-        --skip=download/empty \
+        --skip=essential/unlink \
         --setup-hook='mkdir -p "$1/var/cache/apt/archives"' \
         --setup-hook="sync-in $cache/$release-debs /var/cache/apt/archives" \
         --customize-hook="mkdir -p \"\$1$clone\" \"\$1/root/logs\"" \
