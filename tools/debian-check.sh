@@ -77,8 +77,8 @@ make_root() {
     mkdir -p "$cache"
     mmdebstrap --mode=unshare --variant=buildd --format=tar \
         --aptopt='Acquire::Check-Valid-Until "false"' \
-        "$release" "$tarball.part" "$(apt_mirror)"
-    mv "$tarball.part" "$tarball"
+        "$release" "$tarball.part" "$(apt_mirror)" &&
+        mv "$tarball.part" "$tarball"
 }
 
 # The lintian of a newer release notes these, which the same source cannot avoid while it builds on
