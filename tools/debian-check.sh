@@ -17,68 +17,26 @@
 set -euo pipefail
 
 readonly cache=/var/cache/chronwick-roots
-readonly logs=/var/tmp/chronwick-debian-check-logs
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
+# lintian's tags, in the summary below the step that found them.
+readonly summary_lines='^[A-Z]: chronwick'
 releases=("$@")
 [ ${#releases[@]} -ne 0 ] || releases=(bookworm forky)
-
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-tools=(sbuild mmdebstrap autopkgtest lintian reprotest newuidmap)
-for tool in "${tools[@]}"; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "Installing Debian's packaging tools"
-        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-            -o DPkg::Lock::Timeout=600 sbuild mmdebstrap autopkgtest lintian reprotest uidmap \
-            faketime >/dev/null
-        break
-    fi
-done
 # shellcheck source=tools/unshare_root.sh
-source "$source_dir/tools/unshare_root.sh"
-ensure_subordinate_ids
+source "$(dirname "$0")/unshare_root.sh"
+begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime
 
-work=$(mktemp -d /var/tmp/chronwick-debian-check.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-started=$(date +%s)
-
-# The committed tree only, as a clean clone gives it.
-git clone -q "$source_dir" "$work/chronwick"
-(cd "$work" && dpkg-source -b chronwick >"$work/source.log")
+(cd "$work" && dpkg-source -b chronwick >"$logs/source.log")
 dsc=$(echo "$work"/chronwick_*.dsc)
 version=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Version)
 distribution=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Distribution)
-echo "== source package ${dsc##*/}, commit $(git -C "$source_dir" rev-parse --short=12 HEAD)"
+echo "== source package ${dsc##*/}, commit ${head:0:12}"
 
-summary=()
-failed=0
-# Runs "$@" as step NAME with its output in $work/logs/NAME.log; records the result and time.
-step() {
-    local name=$1 start status=0
-    shift
-    echo "== $name"
-    mkdir -p "$work/logs"
-    start=$(date +%s)
-    "$@" >"$work/logs/$name.log" 2>&1 || status=$?
-    local result=passed
-    if [ "$status" -ne 0 ]; then
-        result=FAILED
-        failed=$((failed + 1))
-        tail -n 40 "$work/logs/$name.log"
-    fi
-    summary+=("$(printf '%-22s %s  %4d s' "$name" "$result" $(($(date +%s) - start)))")
-}
-
-# A clean root of the release for sbuild and autopkgtest: the buildd variant (build-essential),
-# and apt accepting a testing snapshot past its Valid-Until date (in the throwaway root only).
+# A clean root of the release for sbuild and autopkgtest, the buildd variant (build-essential).
 make_root() {
-    local release=$1 tarball=$cache/$1.tar
+    local tarball=$cache/$1.tar
     [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ] || return 0
     mkdir -p "$cache"
-    mmdebstrap --mode=unshare --variant=buildd --format=tar \
-        --aptopt='Acquire::Check-Valid-Until "false"' \
-        "$release" "$tarball.part" "$(apt_mirror)"
-    mv "$tarball.part" "$tarball"
+    debian_root "$1" "$tarball.part" --variant=buildd --format=tar && mv "$tarball.part" "$tarball"
 }
 
 # The lintian of a newer release notes these, which the same source cannot avoid while it builds on
@@ -91,24 +49,18 @@ accepted_tags=(
     redundant-rules-requires-root-no-field    # Debian 12's dpkg does not take "no" as the default
 )
 
-# sbuild with the test suite and lintian in the chroot. Any lintian tag fails the step but the
-# accepted ones above, which may only be notes (I: or P:).
+# sbuild with the test suite and lintian in the chroot, its build log in the step's. Any lintian
+# tag fails the step but the accepted ones above, which may only be notes (I: or P:).
 # The window scenarios' compat runtime is an alternative that sbuild must be allowed to choose.
 build_in_chroot() {
-    local release=$1 out=$work/$1
+    local release=$1 out=$work/$1 log accepted
     mkdir -p "$out"
-    (cd "$out" && sbuild --chroot-mode=unshare --chroot="$cache/$release.tar" \
+    (cd "$out" && sbuild --verbose --chroot-mode=unshare --chroot="$cache/$release.tar" \
         --dist="$distribution" --resolve-alternatives --no-run-piuparts --no-run-autopkgtest \
         --run-lintian --lintian-opts=-I --lintian-opts=--pedantic "$dsc")
-    local log
     log=$out/chronwick_${version}_$(dpkg --print-architecture).build
-    sed -n '/^Running lintian/,/^I: Lintian run/p' "$log" >"$out/lintian.txt"
-    cat "$out/lintian.txt"
-    grep -E '^[A-Z]: chronwick' "$out/lintian.txt" | sed "s/^/lintian on $release: /" \
-        >"$work/lintian-tags-$release" || true
-    local accepted
     accepted=$(IFS='|' && echo "${accepted_tags[*]}")
-    if grep -E '^[A-Z]: chronwick' "$out/lintian.txt" |
+    if sed -n '/^Running lintian/,/^I: Lintian run/p' "$log" | grep -E '^[A-Z]: chronwick' |
         grep -q -v -E "^[IP]: [^:]+: ($accepted)( |$)"; then
         echo "lintian reports tags beyond the accepted ones"
         return 1
@@ -127,7 +79,7 @@ test_installed() {
 # number of processors and environment varied, give the same .deb. Without the test suite: it
 # adds nothing to the bytes, and building needs only what make run installs.
 reproducible() {
-    "$source_dir/tools/setup-debian.sh" run
+    "$work/chronwick/tools/setup-debian.sh" run
     (cd "$work" && DEB_BUILD_OPTIONS=nocheck reprotest \
         --vary=-fileordering,-domain_host,-user_group "${dsc##*/}" -- null)
 }
@@ -141,19 +93,6 @@ reproducible() {
         step "$release-autopkgtest" test_installed "$release"
     done
     step reprotest reproducible
-
-    echo
-    echo "Debian package $version, checked with Debian's tools:"
-    printf '%s\n' "${summary[@]}"
-    cat "$work"/lintian-tags-* 2>/dev/null || true
-    echo "total: $(($(date +%s) - started)) s"
-    if [ "$failed" -ne 0 ]; then
-        rm -rf "$logs"
-        mkdir -p "$logs"
-        cp "$work"/logs/*.log "$logs"/
-        cp "$work"/*/chronwick_*.build "$logs"/ 2>/dev/null || true
-        echo "Logs of the steps: $logs/"
-        exit 1
-    fi
+    end_checks "Debian package $version, checked with Debian's tools:" $((3 * ${#releases[@]} + 1))
     exit
 }

@@ -28,6 +28,10 @@ readonly clone=/root/chronwick
 readonly x_screen='-screen 0 1280x1024x24 -noreset'
 # The test suite's own tools, none of which make run may install.
 readonly test_tools=(libgtest-dev libbenchmark-dev imagemagick faketime openbox sway wtype)
+# ctest's count, e.g. "100% tests passed, 0 tests failed out of 101", and the set-up's size.
+readonly summary_lines='^([0-9]+% tests passed|make run installed )'
+# shellcheck source=tools/unshare_root.sh
+source "$(dirname "$0")/unshare_root.sh"
 
 # ---- inside the root -------------------------------------------------------------------------
 
@@ -99,27 +103,8 @@ offline() {
     return "$status"
 }
 
-# Runs "$@" as step NAME with its output in /root/logs/NAME.log; records the result and time.
-step() {
-    local name=$1 start status=0
-    shift
-    current_step=$name
-    echo "== $name"
-    start=$(date +%s)
-    "$@" >"/root/logs/$name.log" 2>&1 || status=$?
-    local took=$(($(date +%s) - start))
-    if [ "$status" -eq 0 ]; then
-        printf '%-16s passed  %4d s\n' "$name" "$took" >>/root/logs/summary
-    else
-        printf '%-16s FAILED  %4d s\n' "$name" "$took" >>/root/logs/summary
-        grep -A 40 'tests FAILED' "/root/logs/$name.log" || tail -n 40 "/root/logs/$name.log"
-    fi
-    # ctest's count, e.g. "100% tests passed, 0 tests failed out of 101", and the set-up's size.
-    sed -n -e 's/^\([0-9]*% tests passed.*\)/    \1/p' -e 's/^\(make run installed .*\)/    \1/p' \
-        "/root/logs/$name.log" >>/root/logs/summary
-}
-
 inside() {
+    logs=/root/logs
     cd "$clone"
     step make-run run_without_display
     step run-offline offline xvfb-run -a -s "$x_screen" bash tools/fresh-root.sh --clock-stays-up
@@ -135,41 +120,15 @@ outside() {
         echo "usage: $0 RELEASE   (a Debian release name, e.g. bookworm, trixie or forky)" >&2
         exit 2
     fi
-    local source_dir head
-    source_dir=$(cd "$(dirname "$0")/.." && pwd)
-    # shellcheck source=tools/unshare_root.sh
-    source "$source_dir/tools/unshare_root.sh"
-    head=$(git -C "$source_dir" rev-parse HEAD)
-    if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
-        echo "Note: uncommitted changes are not tried; the root gets commit $head"
-    fi
-    if ! command -v mmdebstrap >/dev/null || ! command -v newuidmap >/dev/null; then
-        echo "Installing mmdebstrap"
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-            -o DPkg::Lock::Timeout=600 mmdebstrap uidmap >/dev/null
-    fi
-    ensure_subordinate_ids
-
-    local work
-    work=$(mktemp -d /var/tmp/chronwick-fresh-root.XXXXXX)
-    # shellcheck disable=SC2064 # the folder is known now
-    trap "rm -rf '$work'" EXIT
-    git clone -q --no-checkout "$source_dir" "$work/chronwick"
-    git -C "$work/chronwick" checkout -q --detach "$head"
-    mkdir -p "$work/logs" "$cache/$release-debs"
-
-    echo "== $release: a fresh root with mmdebstrap, commit $head"
-    local started status=0
-    started=$(date +%s)
-    # The downloaded packages go in before the bootstrap and come back out after the steps. A
-    # mirror's copy of the testing release may be a snapshot whose Release file is past its
-    # Valid-Until date; this throwaway root accepts it. The steps never fail the hook, so that
-    # their logs come out; their summary decides.
+    begin_checks "fresh-root-$release" mmdebstrap uidmap
+    mkdir -p "$cache/$release-debs"
+    # The cached packages go in before the bootstrap and come back out after the steps, the
+    # essential ones too, without apt's lock and partial downloads. The steps never fail the
+    # hook, so that their logs come out; their summary decides.
     # shellcheck disable=SC2016 # mmdebstrap's hooks get the root as $1
-    TMPDIR=/var/tmp mmdebstrap --mode=unshare --variant=minbase --format=null \
+    step mmdebstrap debian_root "$release" /dev/null --variant=minbase --format=null \
         --include=git,make,ca-certificates,xvfb,xauth,xdotool \
-        --aptopt='Acquire::Check-Valid-Until "false"' \
-        --skip=download/empty \
+        --skip=essential/unlink \
         --setup-hook='mkdir -p "$1/var/cache/apt/archives"' \
         --setup-hook="sync-in $cache/$release-debs /var/cache/apt/archives" \
         --customize-hook="mkdir -p \"\$1$clone\" \"\$1/root/logs\"" \
@@ -177,33 +136,11 @@ outside() {
         --customize-hook="chroot \"\$1\" env -i HOME=/root TERM=dumb \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             bash $clone/tools/fresh-root.sh --inside || true" \
-        --customize-hook="sync-out /root/logs $work/logs" \
-        --customize-hook="sync-out /var/cache/apt/archives $cache/$release-debs" \
-        "$release" /dev/null "$(apt_mirror)" \
-        >"$work/mmdebstrap.log" 2>&1 || status=$?
-    if [ "$status" -ne 0 ]; then
-        tail -n 30 "$work/mmdebstrap.log" >&2
-        echo "mmdebstrap $release failed" >&2
-    fi
-    rm -f "$cache/$release-debs/lock"
-    rm -rf "$cache/$release-debs/partial"
-
-    echo
-    echo "Debian $release, fresh root, commit ${head:0:12}:"
-    [ ! -f "$work/logs/summary" ] || cat "$work/logs/summary"
-    echo "total: $(($(date +%s) - started)) s"
-    # Every step must have passed, also none cut short.
-    local steps_passed steps
-    steps_passed=$(grep -c ' passed ' "$work/logs/summary" 2>/dev/null) || true
-    steps=$(declare -f inside | grep -c '^ *step ')
-    if [ "$status" -ne 0 ] || [ "${steps_passed:-0}" -ne "$steps" ]; then
-        local logs=/var/tmp/chronwick-fresh-root-$release-logs
-        rm -rf "$logs"
-        cp -r "$work/logs" "$logs"
-        cp "$work/mmdebstrap.log" "$logs/"
-        echo "Logs of the steps: $logs/"
-        exit 1
-    fi
+        --customize-hook="sync-out /root/logs $logs" \
+        --customize-hook='rm -rf "$1/var/cache/apt/archives/lock" "$1/var/cache/apt/archives/partial"' \
+        --customize-hook="sync-out /var/cache/apt/archives $cache/$release-debs"
+    end_checks "Debian $release, fresh root, commit ${head:0:12}:" \
+        $(($(declare -f inside | grep -c '^ *step ') + 1))
 }
 
 # The whole script is read before anything runs, so that editing it meanwhile cannot upset a
