@@ -29,13 +29,9 @@ library=$(ldd -- "$1" 2>/dev/null | awk '$1 == "libSDL-1.2.so.0" && $3 ~ /^\// {
 [ -n "$library" ] || exit 1
 file=$(readlink -f -- "$library")
 patch=${file##*/libSDL-1.2.so.1.2.}
-case $patch in
-'' | *[!0-9]*) echo classic ;;
-*)
-    if [ "$patch" -ge 50 ]; then
-        echo "compat $patch"
-    else
-        echo classic
-    fi
-    ;;
-esac
+case $patch in '' | *[!0-9]*) patch=0 ;; esac
+if [ "$patch" -ge 50 ]; then
+    echo "compat $patch"
+else
+    echo classic
+fi
