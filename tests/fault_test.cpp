@@ -157,17 +157,14 @@ class FaultTest : public ::testing::Test {
 
     void TearDown() override {
         close_font_table();
-        for (SDL_Surface*& picture : numberImages) {
-            SDL_FreeSurface(picture);
-            picture = NULL;
-        }
-        for (SDL_Surface*& picture : dotImages) {
-            SDL_FreeSurface(picture);
-            picture = NULL;
-        }
-        for (SDL_Surface*& strip : backgroundStrips) {
-            SDL_FreeSurface(strip);
-            strip = NULL;
+        const std::pair<SDL_Surface**, size_t> loaded[] = {{numberImages, std::size(numberImages)},
+                                                           {dotImages, std::size(dotImages)},
+                                                           {backgroundStrips, kStripCount}};
+        for (const auto& [surfaces, count] : loaded) {
+            for (size_t i = 0; i < count; ++i) {
+                SDL_FreeSurface(surfaces[i]);
+                surfaces[i] = NULL;
+            }
         }
         while (TTF_WasInit()) {
             TTF_Quit();

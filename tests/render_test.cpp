@@ -24,6 +24,8 @@ class Pictures : public ::testing::Test {
   protected:
     void SetUp() override {
         reset_clock_state();
+        giX = 600;
+        giY = 300;
         open_dummy_window();
         load_runtime_resources();
         saved_.assign(numberImages, numberImages + 30);
@@ -55,9 +57,6 @@ static int text_height(const char* text) {
 }
 
 TEST_F(Pictures, RowPositionsForEveryLayout) {
-    giX = 600;
-    giY = 300;
-    open_dummy_window();
     const char* text = "wa'maH";
     const int h = text_height(text);
     ASSERT_GT(h, 0);
@@ -94,9 +93,6 @@ TEST_F(Pictures, RowPositionsForEveryLayout) {
 }
 
 TEST_F(Pictures, LayoutWithoutARowKeepsTheLastScaleAndStyle) {
-    giX = 600;
-    giY = 300;
-    open_dummy_window();
     const char* text = "wa'";
     const int h = text_height(text);
     giGraphics = 5; // nothing applied yet: scale 3, large pictures, no offset
