@@ -158,3 +158,22 @@ TEST_F(Sizing, FailedModeChangeKeepsThePreviousWindow) {
     hand_resize(-5, -5);
     expect_window(640, 200);
 }
+
+// C right after a hand resize saves the size the user chose, also while the runtime holds the
+// resize back for the drag to end.
+TEST_F(Sizing, SaveRightAfterAHandResizeStoresTheNewSize) {
+    SDL_Event event = {};
+    event.type = SDL_KEYUP;
+    event.key.keysym.scancode = runtime_key_code(37); // K: the legend, 500 x 110
+    pass_with(&event);
+    SDL_Event resize = {};
+    resize.type = SDL_VIDEORESIZE;
+    resize.resize.w = 640;
+    resize.resize.h = 220;
+    pass_with(&resize);
+    event.key.keysym.scancode = runtime_key_code(46); // C
+    enter_scratch_dir();
+    pass_with(&event);
+    EXPECT_EQ(read_file("config.cwk"), "12\n1\n640\n220\n");
+    leave_scratch_dir();
+}

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "app/clock_state.h"
+#include "app/window_sizing.h"
 #include "render/font_table.h"
 #include "settings/settings_file.h"
 
@@ -108,9 +109,13 @@ void run_command(KeyCommand command) {
         giKlingon = -giKlingon;
         giChange = 1;
         break;
-    case kSaveSettings:
-        save_settings();
+    case kSaveSettings: {
+        int width = 0;
+        int height = 0;
+        window_size_to_save(&width, &height);
+        save_settings_with_size(width, height);
         break;
+    }
     case kNoCommand:
         break;
     }

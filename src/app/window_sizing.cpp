@@ -89,6 +89,11 @@ static void hold_hand_resize(void) {
     giChange = 0;
 }
 
+void window_size_to_save(int* width, int* height) {
+    *width = handResizeHeld ? heldWidth : giX;
+    *height = handResizeHeld ? heldHeight : giY;
+}
+
 static void apply_held_hand_resize(void) {
     if (handResizeHeld && SDL_GetTicks() - heldSince >= kHandResizeQuietMs) {
         handResizeHeld = false;

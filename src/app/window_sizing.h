@@ -26,5 +26,9 @@ const Uint32 kHandResizeQuietMs = 400;
 // line and returns false when no window can be had at that size.
 bool open_window(void);
 
+// The size a save stores: the one a hand resize still held back is about to give the window, else
+// giX x giY.
+void window_size_to_save(int* width, int* height);
+
 // Carries out a pending resize request (giChange), once a pass after the background.
 void apply_pending_resize(void);

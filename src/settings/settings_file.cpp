@@ -81,7 +81,7 @@ static void flush_folder_of(const char* path) {
 // Writes the four lines to a new file of a unique name beside the target. mkstemp creates it
 // exclusively, so a link or file already at that name is never followed or overwritten; the
 // content reaches the disk before the rename, so a crash leaves the old settings or the new ones.
-static bool write_and_replace(const char* target) {
+static bool write_and_replace(const char* target, int width, int height) {
     char temporary[4096 + 8];
     snprintf(temporary, sizeof temporary, "%s.XXXXXX", target);
     const int fd = mkostemp(temporary, O_CLOEXEC);
@@ -93,7 +93,7 @@ static bool write_and_replace(const char* target) {
     umask(umask_bits);
     FILE* file = fdopen(fd, "w");
     bool saved = file != NULL && fchmod(fd, 0666 & ~umask_bits) == 0 &&
-                 fprintf(file, "%d\n%d\n%d\n%d\n", giFont, giGraphics, giX, giY) > 0 &&
+                 fprintf(file, "%d\n%d\n%d\n%d\n", giFont, giGraphics, width, height) > 0 &&
                  fflush(file) == 0 && fsync(fd) == 0;
     if (file != NULL) {
         saved = fclose(file) == 0 && saved;
@@ -109,10 +109,14 @@ static bool write_and_replace(const char* target) {
     return true;
 }
 
-void save_settings(void) {
+void save_settings_with_size(int width, int height) {
     char target[4096];
     settings_target(target, sizeof target);
-    if (!write_and_replace(target)) {
+    if (!write_and_replace(target, width, height)) {
         fputs(kOpenFailed, stdout);
     }
+}
+
+void save_settings(void) {
+    save_settings_with_size(giX, giY);
 }

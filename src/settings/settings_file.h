@@ -21,3 +21,5 @@ void read_settings(void);
 // and then renamed over it, so a failed save or a crash leaves the old file whole, and no link
 // planted beside it can redirect the write. Any failure prints "fopen failed on config".
 void save_settings(void);
+// The same with width x height for the window size.
+void save_settings_with_size(int width, int height);
