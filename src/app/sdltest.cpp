@@ -8,8 +8,14 @@
 int main(int argc, char* argv[]) {
     (void)argc;
     (void)argv;
-    // Diagnostics appear line by line, also when standard output is a pipe or a log.
+    // Diagnostics appear line by line, also when standard output is a pipe or a log. Microsoft's
+    // C runtime buffers a line-buffered stream fully, so there each line is written unbuffered,
+    // as it is printed, into the stdout.txt that SDL's entry code opens.
+#ifdef _WIN32
+    setvbuf(stdout, NULL, _IONBF, 0);
+#else
     setvbuf(stdout, NULL, _IOLBF, 0);
+#endif
 
     if (!start_clock()) {
         SDL_Quit();
