@@ -76,7 +76,7 @@ TEST(KeyCommands, SaveLeavesTheResizeRequestAlone) {
     giChange = 2;
     run_command(kSaveSettings);
     EXPECT_EQ(giChange, 2);
-    EXPECT_EQ(read_file("config.cwk"), "12\n1\n680\n100\n");
+    EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n680\n100\n"));
     leave_scratch_dir();
 }
 

@@ -89,7 +89,7 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
     begin_capture();
     save_settings();
     EXPECT_EQ(end_capture(), "");
-    EXPECT_EQ(read_file("config.cwk"), "53\n3\n1234\n77\n");
+    EXPECT_EQ(read_file("config.cwk"), text_file("53\n3\n1234\n77\n"));
     reset_clock_state();
     read_settings();
     expect_state(53, 3, 1234, 77);
@@ -98,7 +98,7 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
     giFont = INT_MIN;
     giGraphics = INT_MAX;
     save_settings();
-    EXPECT_EQ(read_file("config.cwk"), "-2147483648\n2147483647\n1234\n77\n");
+    EXPECT_EQ(read_file("config.cwk"), text_file("-2147483648\n2147483647\n1234\n77\n"));
     leave_scratch_dir();
 }
 
@@ -121,7 +121,7 @@ TEST(SettingsSave, NamesTakenBesideTheFileAreLeftAlone) {
     save_settings();
     EXPECT_EQ(end_capture(), "");
     umask(umask_before);
-    EXPECT_EQ(read_file("config.cwk"), "12\n1\n680\n100\n");
+    EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n680\n100\n"));
     EXPECT_EQ(read_file("precious"), "precious\n");
     EXPECT_EQ(read_file("config.cwk.old"), "stale\n");
     EXPECT_EQ(folder_entries("."), before);
@@ -142,7 +142,7 @@ TEST(SettingsSave, ThroughALinkKeepsTheLink) {
     struct stat info;
     ASSERT_EQ(lstat("config.cwk", &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ(read_file("store/clock.cfg"), "12\n1\n680\n100\n");
+    EXPECT_EQ(read_file("store/clock.cfg"), text_file("12\n1\n680\n100\n"));
 
     // A link into a missing folder: nothing can be written, and the link stays.
     ASSERT_EQ(unlink("config.cwk"), 0);

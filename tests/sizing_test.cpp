@@ -174,6 +174,6 @@ TEST_F(Sizing, SaveRightAfterAHandResizeStoresTheNewSize) {
     event.key.keysym.scancode = runtime_key_code(46); // C
     enter_scratch_dir();
     pass_with(&event);
-    EXPECT_EQ(read_file("config.cwk"), "12\n1\n640\n220\n");
+    EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n640\n220\n"));
     leave_scratch_dir();
 }

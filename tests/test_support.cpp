@@ -7,6 +7,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include "app/clock_state.h"
 #include "app/key_commands.h"
@@ -14,25 +17,55 @@
 #include "render/font_table.h"
 #include "render/numeral_row.h"
 
+// A new path in the temporary folder, made by make (which fails when the name is taken).
+template <typename Make> static std::filesystem::path new_temporary(const char* stem, Make make) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    for (int attempt = 0;; ++attempt) {
+        std::filesystem::path path =
+            folder / (stem + std::to_string(getpid()) + "-" + std::to_string(attempt));
+        if (make(path)) {
+            return path;
+        }
+    }
+}
+
 static int gSavedStdout = -1;
-static char gCapturePath[] = "/tmp/chronwick-capture-XXXXXX";
+static std::filesystem::path gCapturePath;
 
 void begin_capture(void) {
     fflush(stdout);
-    int fd = mkstemp(gCapturePath);
-    gSavedStdout = dup(STDOUT_FILENO);
-    dup2(fd, STDOUT_FILENO);
-    close(fd);
+    FILE* file = NULL;
+    gCapturePath = new_temporary("chronwick-capture-", [&](const std::filesystem::path& path) {
+        return (file = fopen(path.string().c_str(), "wx")) != NULL;
+    });
+    gSavedStdout = dup(fileno(stdout));
+    dup2(fileno(file), fileno(stdout));
+    fclose(file);
 }
 
+// Read as text, so that what the C runtime wrote with CR LF line ends reads as "\n".
 std::string end_capture(void) {
     fflush(stdout);
-    dup2(gSavedStdout, STDOUT_FILENO);
+    dup2(gSavedStdout, fileno(stdout));
     close(gSavedStdout);
-    std::string text = read_file(gCapturePath);
-    unlink(gCapturePath);
-    snprintf(gCapturePath, sizeof gCapturePath, "/tmp/chronwick-capture-XXXXXX");
+    std::ifstream in(gCapturePath);
+    std::stringstream text;
+    text << in.rdbuf();
+    in.close();
+    std::filesystem::remove(gCapturePath);
+    return text.str();
+}
+
+std::string text_file(const std::string& lines) {
+#ifdef _WIN32
+    std::string text;
+    for (char c : lines) {
+        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
     return text;
+#else
+    return lines;
+#endif
 }
 
 int count_lines(const std::string& text, const std::string& line) {
@@ -48,8 +81,9 @@ int count_lines(const std::string& text, const std::string& line) {
 static std::string gScratchDir;
 
 std::string enter_scratch_dir(void) {
-    char path[] = "/tmp/chronwick-test-XXXXXX";
-    gScratchDir = mkdtemp(path);
+    gScratchDir = new_temporary("chronwick-test-", [](const std::filesystem::path& path) {
+                      return std::filesystem::create_directory(path);
+                  }).string();
     std::filesystem::current_path(gScratchDir);
     return gScratchDir;
 }
@@ -77,7 +111,7 @@ std::set<std::string> folder_entries(const std::string& path) {
     std::set<std::string> names;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-        names.insert(entry.path().filename());
+        names.insert(entry.path().filename().string());
     }
     return names;
 }
