@@ -7,10 +7,15 @@
 # hardening flags from dpkg-buildflags (CMakeLists.txt); the sanitizer and fuzz builds go without.
 
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
+# The Windows build's own tools: the cross compiler and the installer maker; for its tests, wine
+# and GoogleTest's sources too.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
-	package debian-check fresh-root clean
+	package debian-check fresh-root windows windows-test clean
 
 all: build
 
@@ -88,5 +93,27 @@ debian-check:
 fresh-root:
 	@tools/fresh-root.sh $(or $(RELEASE),trixie)
 
+# The 64-bit Windows clock, cross-built with mingw-w64 against libraries cross-built once from
+# pinned sources (tools/windows/build-libs.sh keeps them in a cache outside the clone), with the
+# numeral pictures from the generator of the native build: $(WINDOWS_BUILD)/ then holds the
+# portable zip and the installer.
+windows:
+	@tools/setup-debian.sh run $(WINDOWS_PACKAGES)
+	@$(MAKE) --no-print-directory build
+	@prefix=$$(tools/windows/build-libs.sh | tail -n 1) && \
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake \
+	    -DCHRONWICK_WINDOWS_PREFIX="$$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+	    -DCHRONWICK_HOST_NUMERAL_GEN=$(abspath $(BUILD))/tools/numeral_gen \
+	    -DCHRONWICK_TESTS=$(if $(WINDOWS_TESTS),ON,OFF) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target windows_packages
+
+# The in-process tests cross-built and run under wine, and the window scenarios and the installer
+# under wine on a private Xvfb.
+windows-test:
+	@tools/setup-debian.sh test $(WINDOWS_TEST_PACKAGES)
+	@$(MAKE) --no-print-directory windows WINDOWS_TESTS=1
+	@cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+	@cd $(WINDOWS_BUILD) && ctest --output-on-failure -j$(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD)
