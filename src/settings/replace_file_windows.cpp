@@ -10,8 +10,8 @@
 static HANDLE create_beside(const char* target, char* temporary, size_t size) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         snprintf(temporary, size, "%s.%lu-%u.tmp", target, GetCurrentProcessId(), attempt);
-        const HANDLE handle = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, NULL);
+        const HANDLE handle =
+            CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
             return handle;
         }
@@ -34,8 +34,8 @@ bool replace_file_with_text(const char* target, const char* text) {
     // Text mode, as the C runtime writes text files here: each "\n" becomes CR LF.
     const int fd = _open_osfhandle((intptr_t)handle, _O_TEXT);
     FILE* file = fd >= 0 ? _fdopen(fd, "w") : NULL;
-    bool written = file != NULL && fputs(text, file) >= 0 && fflush(file) == 0 &&
-                   FlushFileBuffers(handle);
+    bool written =
+        file != NULL && fputs(text, file) >= 0 && fflush(file) == 0 && FlushFileBuffers(handle);
     if (file != NULL) {
         written = fclose(file) == 0 && written;
     } else if (fd >= 0) {
