@@ -93,6 +93,7 @@ find "$stage" -type d -exec chmod 755 {} +
 find "$stage" -type f -exec chmod 644 {} +
 find "$stage" -exec touch -h -d "@$epoch" {} +
 mapfile -t files < <(cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort)
+mapfile -t folders < <(cd "$stage" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort -r)
 for file in "${files[@]}"; do
     [[ $file != *[\$\"\\]* ]] || fail "'$file': the installer script cannot name this file"
 done
@@ -115,8 +116,11 @@ rm -f "$zip_file" "$setup_file"
         dir=$(dirname "$file")
         if [ "$dir" != "$folder" ]; then
             folder=$dir
-            [ "$dir" = . ] && echo '    SetOutPath "$INSTDIR"' ||
+            if [ "$dir" = . ]; then
+                echo "    SetOutPath \"\$INSTDIR\""
+            else
                 echo "    SetOutPath \"\$INSTDIR\\${dir//\//\\}\""
+            fi
         fi
         echo "    File \"$stage/$file\""
     done
@@ -125,7 +129,8 @@ rm -f "$zip_file" "$setup_file"
     for file in "${files[@]}"; do
         echo "    Delete \"\$INSTDIR\\${file//\//\\}\""
     done
-    for dir in $(printf '%s\n' "${files[@]}" | sed -n 's|/[^/]*$||p' | LC_ALL=C sort -ru); do
+    # Reverse order puts every folder before the one that holds it.
+    for dir in "${folders[@]}"; do
         echo "    RMDir \"\$INSTDIR\\${dir//\//\\}\""
     done
     echo '!macroend'
