@@ -12,13 +12,14 @@
 #   VERSION   the release, such as 1.0.0
 #   EPOCH     SOURCE_DATE_EPOCH: the time of every zip entry
 #   OUT       the folder to write the two files to
+# STRIP names the mingw strip (default x86_64-w64-mingw32-strip).
 # Identical inputs give byte-identical files, whatever the inputs' file times, owners, modes or
-# the order a folder lists them in: the entries go in sorted, with one time, no owner fields and
-# fixed modes, and the installer stores no times at all.
+# the order a folder lists them in, and whenever the exe and DLL were linked: the entries go in
+# sorted, with one time, no owner fields and fixed modes, and the installer stores no times.
 set -euo pipefail
 
 if [ $# -ne 7 ]; then
-    sed -n '5,13p' "$0" >&2
+    sed -n '6,15p' "$0" >&2
     exit 2
 fi
 exe=$1 prefix=$2 runtime=$3 manifest=$4 version=$5 epoch=$6 out=$7
@@ -43,7 +44,8 @@ fonts=$(find "$runtime/Fonts" -maxdepth 1 -name '*.ttf' | wc -l)
 pictures=$(find "$runtime/graphics" -maxdepth 1 -name '*.gif' | wc -l)
 [ "$fonts" -eq 7 ] || fail "$runtime/Fonts holds $fonts .ttf files, not 7"
 [ "$pictures" -eq 33 ] || fail "$runtime/graphics holds $pictures .gif files, not 33"
-for tool in zip makensis; do
+strip=${STRIP:-x86_64-w64-mingw32-strip}
+for tool in zip makensis "$strip"; do
     command -v "$tool" >/dev/null || fail "$tool is missing (Debian package $tool)"
 done
 
@@ -55,6 +57,9 @@ mkdir -p "$stage/licenses" "$stage/source"
 # cp -L: the runtime folder may hold links to the system's font files.
 cp -L "$exe" "$stage/chronwick.exe"
 cp -L "$prefix/bin/SDL.dll" "$stage/"
+# Without debug data, and with EPOCH as the link time in the PE header, which the linker and
+# strip otherwise set to the time they ran (both read SOURCE_DATE_EPOCH).
+SOURCE_DATE_EPOCH=$epoch "$strip" "$stage/chronwick.exe" "$stage/SDL.dll"
 cp -RL "$runtime/Fonts" "$runtime/graphics" "$stage/"
 cp -RL "$prefix/licenses/." "$stage/licenses/"
 cp -RL "$prefix/source/." "$stage/source/"
