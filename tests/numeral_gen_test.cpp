@@ -168,6 +168,59 @@ TEST_F(NumeralGenTest, WritesTheIconAsSvg) {
     EXPECT_NE(run_generator("--svg x '" + icon.string() + "'", scratch_).exit_code, 0);
 }
 
+// The Windows icon: a directory of five 32-bit DIB images that Windows can read, each showing
+// the gold numeral on the plate, upright, with transparent corners.
+TEST_F(NumeralGenTest, WritesTheWindowsIconAsFive32BitImages) {
+    const fs::path icon = scratch_ / "icon.ico";
+    const RunResult result = run_generator("--ico 4 '" + icon.string() + "'", scratch_);
+    ASSERT_EQ(result.exit_code, 0) << result.messages;
+    const std::string data = read_file(icon);
+    auto u16 = [&](std::size_t at) {
+        return at + 2 <= data.size() ? static_cast<unsigned char>(data[at]) |
+                                           static_cast<unsigned char>(data[at + 1]) << 8
+                                     : -1;
+    };
+    auto u32 = [&](std::size_t at) { return u16(at) | static_cast<long>(u16(at + 2)) << 16; };
+    ASSERT_EQ(u16(0), 0);
+    ASSERT_EQ(u16(2), 1); // an icon
+    ASSERT_EQ(u16(4), 5);
+    ASSERT_GE(data.size(), 6u + 5 * 16);
+    std::vector<int> sizes;
+    for (std::size_t entry = 6; entry < 6 + 5 * 16; entry += 16) {
+        const int size =
+            static_cast<unsigned char>(data[entry]) ? static_cast<unsigned char>(data[entry]) : 256;
+        sizes.push_back(size);
+        const long bytes = u32(entry + 8);
+        const long offset = u32(entry + 12);
+        const long mask_row = (size + 31) / 32 * 4;
+        EXPECT_EQ(u16(entry + 6), 32) << size;
+        ASSERT_EQ(bytes, 40 + size * size * 4L + mask_row * size) << size;
+        ASSERT_TRUE(offset >= 6 + 5 * 16 && offset + bytes <= static_cast<long>(data.size()))
+            << size;
+        EXPECT_EQ(u32(offset), 40);
+        EXPECT_EQ(u32(offset + 4), size);
+        EXPECT_EQ(u32(offset + 8), 2 * size); // colour and mask planes
+        EXPECT_EQ(u16(offset + 14), 32);
+        // Rows are stored bottom-up; pixel (x, y) counted from the top left.
+        auto pixel = [&](int x, int y) {
+            return reinterpret_cast<const unsigned char*>(data.data()) + offset + 40 +
+                   ((size - 1 - y) * size + x) * 4;
+        };
+        const unsigned char* centre = pixel(size / 2, size / 2); // where the blades cross
+        EXPECT_EQ(centre[3], 255) << size;
+        EXPECT_TRUE(centre[2] >= 200 && centre[1] >= 120 && centre[0] + 80 <= centre[2])
+            << size << ": centre BGR " << +centre[0] << ',' << +centre[1] << ',' << +centre[2];
+        EXPECT_EQ(pixel(0, 0)[3], 0) << size;
+        const unsigned char mask_top_left =
+            data[offset + 40 + size * size * 4 + (size - 1) * mask_row];
+        EXPECT_TRUE(mask_top_left & 0x80) << size;
+        // The plate is lighter at the top than at the bottom: the picture is not upside down.
+        const int top_red = pixel(size / 2, size / 16 + 1)[2];
+        EXPECT_GT(top_red, pixel(size / 2, size - 2 - size / 16)[2]) << size;
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 256}));
+}
+
 TEST_F(NumeralGenTest, RejectsAMalformedTableWithAMessageNamingTheLine) {
     const std::string good = read_file(std::string(CHRONWICK_SOURCE_DIR) + "/assets/numerals.txt");
     ASSERT_FALSE(good.empty());

@@ -1,5 +1,6 @@
 // numeral_gen OUTDIR [TABLE]             draws the 33 numeral and colon pictures into OUTDIR
 // numeral_gen --svg DIGIT OUTFILE [TABLE]  writes the application icon showing DIGIT
+// numeral_gen --ico DIGIT OUTFILE [TABLE]  the same icon for Windows
 #include "numeral_gen.h"
 
 #include <filesystem>
@@ -30,7 +31,7 @@ const SizeStyle kSizes[] = {
 
 int usage() {
     std::cerr << "usage: numeral_gen OUTDIR [TABLE]\n"
-                 "       numeral_gen --svg DIGIT OUTFILE [TABLE]\n";
+                 "       numeral_gen --svg|--ico DIGIT OUTFILE [TABLE]\n";
     return 2;
 }
 
@@ -65,13 +66,14 @@ int write_pictures(const std::string& out_dir, const OutlineTable& table) {
     return 0;
 }
 
-int write_icon(const std::string& digit_arg, const std::string& out_file,
+int write_icon(bool ico, const std::string& digit_arg, const std::string& out_file,
                const OutlineTable& table) {
     if (digit_arg.size() != 1 || digit_arg[0] < '0' || digit_arg[0] > '9') {
         return fail("the icon's DIGIT must be 0..9, not '" + digit_arg + "'");
     }
-    std::ofstream out(out_file);
-    out << svg_icon(table.digits[digit_arg[0] - '0']);
+    const Glyph& glyph = table.digits[digit_arg[0] - '0'];
+    std::ofstream out(out_file, std::ios::binary);
+    out << (ico ? ico_icon(glyph) : svg_icon(glyph));
     out.close();
     if (!out) {
         return fail(out_file + ": cannot write the icon");
@@ -82,8 +84,9 @@ int write_icon(const std::string& digit_arg, const std::string& out_file,
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool svg = argc > 1 && std::string(argv[1]) == "--svg";
-    const int table_arg = svg ? 4 : 2;
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const bool icon = mode == "--svg" || mode == "--ico";
+    const int table_arg = icon ? 4 : 2;
     if (argc < table_arg || argc > table_arg + 1) {
         return usage();
     }
@@ -94,5 +97,6 @@ int main(int argc, char** argv) {
     if (!load_outline_table(table_path, table, error)) {
         return fail(error);
     }
-    return svg ? write_icon(argv[2], argv[3], table) : write_pictures(argv[1], table);
+    return icon ? write_icon(mode == "--ico", argv[2], argv[3], table)
+                : write_pictures(argv[1], table);
 }

@@ -1,5 +1,5 @@
 // Shared data and functions of the numeral picture generator: it reads the outline table, draws
-// each glyph into an indexed picture and writes it as a GIF (or the icon as SVG).
+// each glyph into an indexed picture and writes it as a GIF (or the icon as SVG or .ico).
 #pragma once
 
 #include <cstdint>
@@ -79,5 +79,7 @@ bool write_gif(const std::string& path, const IndexedImage& image, const std::ve
 
 // A 256x256 application icon: the glyph in gold on a dark red rounded square.
 std::string svg_icon(const Glyph& glyph);
+// The same icon as a Windows .ico (the file's bytes) at 16, 24, 32, 48 and 256 px.
+std::string ico_icon(const Glyph& glyph);
 
 } // namespace numeral_gen

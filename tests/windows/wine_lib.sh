@@ -1,0 +1,82 @@
+# shellcheck shell=bash disable=SC2034
+# What every Windows scenario shares, sourced (before the script shifts its arguments):
+# tools/x_session.sh for the private X server and the cleanup of every process, and a private
+# wine prefix in a scratch folder.
+#   wine_prefix            makes the prefix (wineboot, timed; sets wine_prefix_seconds)
+#   wine_run PROGRAM...    runs a Windows program to its end; returns its exit status
+#   wine_start DIR PROGRAM...
+#                          starts a Windows program in DIR in the background, what wine prints
+#                          in $wine_out and $wine_err (outside DIR, which the test may inspect);
+#                          sets clock_pid, so that x_session's clock_alive, wait_for_window,
+#                          press_keys and wait_for_exit serve it
+#   wine_unix_path 'C:\...' the folder or file inside the prefix
+#   wine_folder NAME       a shell folder of the wine user, such as LOCALAPPDATA, as a Unix path
+#   wine_key_exists KEY    whether the registry key exists
+set -euo pipefail
+
+# shellcheck source=tools/x_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
+require_tools wine wineserver winepath
+
+wine_scratch=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-wine.XXXXXX")
+export WINEPREFIX=$wine_scratch/prefix WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko install dialog: the clock needs neither .NET nor a browser engine.
+export WINEDLLOVERRIDES='mscoree,mshtml='
+wine_prefix_seconds=""
+wine_out=$wine_scratch/wine-out.txt
+wine_err=$wine_scratch/wine-err.txt
+
+# The wineserver first, so that the programs it runs end cleanly, then what x_session started.
+wine_stop() {
+    if [ -d "$WINEPREFIX" ]; then
+        timeout 10 wineserver -k 2>/dev/null || true
+    fi
+    stop_started
+    rm -rf "$wine_scratch"
+}
+trap wine_stop EXIT
+
+# Debian's wine says on every start that wine32 is missing; a 64-bit-only wine is meant here.
+wine_quiet() {
+    "$@" 2> >(grep -v -e 'wine32 is missing' -e 'multiarch needs' -e 'dpkg --add-arch' \
+        -e 'apt-get install wine32' >&2)
+}
+
+wine_prefix() {
+    local start=$SECONDS
+    # Its notes on a first start (a new prefix, no 32-bit part) are no news; kept for a failure.
+    wineboot -i >"$wine_scratch/wineboot.log" 2>&1 || {
+        cat "$wine_scratch/wineboot.log" >&2
+        return 1
+    }
+    wineserver -w
+    wine_prefix_seconds=$((SECONDS - start))
+    echo "wine prefix ready in ${wine_prefix_seconds} s"
+}
+
+wine_run() {
+    local status=0
+    wine_quiet wine "$@" || status=$?
+    return "$status"
+}
+
+wine_start() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec wine "$@") >"$wine_out" 2>"$wine_err" </dev/null &
+    clock_pid=$!
+}
+
+wine_unix_path() {
+    realpath -m "$(wine_quiet winepath -u "$1")"
+}
+
+wine_folder() {
+    local windows
+    windows=$(wine_quiet wine cmd /c echo "%$1%" | tr -d '\r')
+    wine_unix_path "$windows"
+}
+
+wine_key_exists() {
+    wine_quiet wine reg query "$1" >/dev/null 2>&1
+}
