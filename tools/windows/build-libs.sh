@@ -137,6 +137,9 @@ cp "$work/SDL.tar.gz" "$stage/source/${original[SDL]}"
 # name the staging folder until they are pointed at where the prefix will be.
 rm -rf "$stage"/lib/*.la "$stage/share/man"
 sed -i "s|$stage|$prefix|g" "$stage"/lib/pkgconfig/*.pc "$stage/bin/sdl-config"
+# SDL_ttf exists here only as a static library, so FreeType is always needed to link it, not only
+# with --static (CMake's pkg_check_modules asks without it).
+sed -i -e '/^Requires.private:/d' -e 's/^Requires:/Requires: freetype2/' "$stage/lib/pkgconfig/SDL_ttf.pc"
 touch "$stage/.complete"
 
 # Renamed into place last, so a prefix that exists is whole; a run that lost a race keeps the
