@@ -52,7 +52,7 @@ fetch() {
     mkdir -p "$downloads"
     if [ ! -f "$downloads/$file" ]; then
         if command -v curl >/dev/null; then
-            curl -fsSL --retry 2 -o "$downloads/$file.part" "$url"
+            curl -fsSL -o "$downloads/$file.part" "$url"
         elif command -v wget >/dev/null; then
             wget -q -O "$downloads/$file.part" "$url"
         else
