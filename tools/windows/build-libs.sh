@@ -2,7 +2,7 @@
 # Cross-builds the Windows libraries of the clock once and prints their prefix on its last line:
 #   build-libs.sh [SOURCES_DIR]
 # SDL 1.2 as SDL.dll (LGPL-2.1: it ships beside the executable, with its source) plus the static
-# SDLmain; FreeType, SDL_image (GIF only) and SDL_ttf as static libraries.
+# SDLmain; FreeType, SDL_image (GIF, and BMP for the tests' pictures) and SDL_ttf as static libraries.
 # The sources are the tarballs pinned in sources.txt, taken from SOURCES_DIR, else
 # $CHRONWICK_WINDOWS_SOURCES, else ../shared/windows-sources beside the clone, else downloaded.
 # The prefix is kept under ${CHRONWICK_CACHE:-~/.cache/chronwick}/windows-libs/KEY, KEY naming
@@ -112,7 +112,7 @@ step "FreeType build" "$work/freetype" cmake --build build -j"$jobs"
 step "FreeType install" "$work/freetype" cmake --install build
 
 step "SDL_image configure" "$work/SDL_image" ./configure "${autoconf[@]}" --disable-shared \
-    --enable-static --enable-gif --disable-imageio --disable-bmp --disable-jpg --disable-lbm \
+    --enable-static --enable-gif --enable-bmp --disable-imageio --disable-jpg --disable-lbm \
     --disable-pcx --disable-png --disable-pnm --disable-tga --disable-tif --disable-xcf \
     --disable-xpm --disable-xv --disable-webp
 step "SDL_image build" "$work/SDL_image" make -j"$jobs"
