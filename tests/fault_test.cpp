@@ -68,11 +68,16 @@ std::string runtime_font(int family) {
     return read_file(std::string(CHRONWICK_RUNTIME_DIR) + "/" + font_file(family));
 }
 
-#ifndef _WIN32
+// The runtime folder's Fonts or graphics here: a link, or a copy on Windows, where making a link
+// takes rights a user seldom has.
 void link_runtime(const std::string& name) {
-    ASSERT_EQ(symlink((std::string(CHRONWICK_RUNTIME_DIR) + "/" + name).c_str(), name.c_str()), 0);
-}
+    const std::string runtime = std::string(CHRONWICK_RUNTIME_DIR) + "/" + name;
+#ifdef _WIN32
+    std::filesystem::copy(runtime, name, std::filesystem::copy_options::recursive);
+#else
+    ASSERT_EQ(symlink(runtime.c_str(), name.c_str()), 0);
 #endif
+}
 
 // A reading of the clock at that time of day, on the first of the month.
 struct tm reading(int hour, int minute, int second) {

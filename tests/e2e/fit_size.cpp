@@ -10,6 +10,9 @@
 #include "app/window_sizing.h"
 #include "render/font_table.h"
 
+// A console helper: it keeps its own main, which SDL 1.2 on Windows would hand to SDLmain.
+#undef main
+
 int main(int argc, char* argv[]) {
     if (argc != 4) {
         fprintf(stderr, "usage: fit_size FONT LAYOUT SECONDS\n");
