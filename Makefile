@@ -11,8 +11,8 @@ WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 # The Windows build's own tools: the cross compiler and the installer maker; for its tests, wine
 # and GoogleTest's sources too.
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis
-WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
 	package debian-check fresh-root windows windows-test clean
@@ -104,16 +104,19 @@ windows:
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake \
 	    -DCHRONWICK_WINDOWS_PREFIX="$$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
 	    -DCHRONWICK_HOST_NUMERAL_GEN=$(abspath $(BUILD))/tools/numeral_gen \
-	    -DCHRONWICK_TESTS=$(if $(WINDOWS_TESTS),ON,OFF) >/dev/null
+	    -DCHRONWICK_TESTS=$(if $(WINDOWS_TESTS),ON,OFF) \
+	    -DCHRONWICK_HOST_CLOSE_WINDOW=$(abspath $(BUILD))/tests/e2e/e2e_close_window >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target windows_packages
 
 # The in-process tests cross-built and run under wine, and the window scenarios and the installer
-# under wine on a private Xvfb.
+# under wine on a private Xvfb (with the native build's helper that asks a window to close).
 windows-test:
 	@tools/setup-debian.sh test $(WINDOWS_TEST_PACKAGES)
+	@$(MAKE) --no-print-directory build-all
 	@$(MAKE) --no-print-directory windows WINDOWS_TESTS=1
 	@cmake --build $(WINDOWS_BUILD) -j$(JOBS)
-	@cd $(WINDOWS_BUILD) && ctest --output-on-failure -j$(JOBS)
+	@cd $(WINDOWS_BUILD) && WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine WINEDEBUG=-all \
+	    WINEDLLOVERRIDES='mscoree,mshtml=' ctest --output-on-failure -j$(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD)

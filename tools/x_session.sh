@@ -18,6 +18,8 @@
 #                         processor time and wake-ups of processes over the next SECONDS
 #   launcher_hints        the SDL hints the launcher sets, as NAME=value words
 
+# A driver may source this before the library it includes does: the first time counts.
+[ -z "${x_session_dir:-}" ] || return 0
 if [ "$$" -ne 1 ]; then
     namespace=(unshare --pid --kill-child --mount-proc)
     [ "$(id -u)" -eq 0 ] || namespace+=(--map-current-user)

@@ -9,8 +9,12 @@
 # config.cwk. --no-clock leaves out running the clock (for a stand-in exe) and plants a
 # config.cwk instead.
 set -euo pipefail
+# shellcheck source=tools/x_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 # shellcheck source=tests/windows/wine_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
+# The wineserver first, so that the programs it runs end cleanly, then what x_session started.
+trap 'wine_stop; stop_started' EXIT
 
 run_clock=1
 if [ "${1:-}" = --no-clock ]; then

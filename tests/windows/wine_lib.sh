@@ -1,7 +1,7 @@
 # shellcheck shell=bash disable=SC2034
-# What every Windows scenario shares, sourced (before the script shifts its arguments):
-# tools/x_session.sh for the private X server and the cleanup of every process, and a private
-# wine prefix in a scratch folder.
+# What every Windows scenario shares: a private wine prefix in a scratch folder. Sourced after
+# tools/x_session.sh (directly, or through tests/e2e/lib.sh); the script's EXIT trap calls
+# wine_stop after its own cleanup.
 #   wine_prefix            makes the prefix (wineboot, timed; sets wine_prefix_seconds)
 #   wine_run PROGRAM...    runs a Windows program to its end; returns its exit status
 #   wine_start DIR PROGRAM...
@@ -13,9 +13,6 @@
 #   wine_folder NAME       a shell folder of the wine user, such as LOCALAPPDATA, as a Unix path
 #   wine_key_exists KEY    whether the registry key exists
 set -euo pipefail
-
-# shellcheck source=tools/x_session.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 require_tools wine wineserver winepath
 
 wine_scratch=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-wine.XXXXXX")
@@ -26,15 +23,12 @@ wine_prefix_seconds=""
 wine_out=$wine_scratch/wine-out.txt
 wine_err=$wine_scratch/wine-err.txt
 
-# The wineserver first, so that the programs it runs end cleanly, then what x_session started.
 wine_stop() {
     if [ -d "$WINEPREFIX" ]; then
         timeout 10 wineserver -k 2>/dev/null || true
     fi
-    stop_started
     rm -rf "$wine_scratch"
 }
-trap wine_stop EXIT
 
 # Debian's wine says on every start that wine32 is missing; a 64-bit-only wine is meant here.
 wine_quiet() {
