@@ -115,8 +115,11 @@ windows-test:
 	@$(MAKE) --no-print-directory build-all
 	@$(MAKE) --no-print-directory windows WINDOWS_TESTS=1
 	@cmake --build $(WINDOWS_BUILD) -j$(JOBS)
-	@cd $(WINDOWS_BUILD) && WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine WINEDEBUG=-all \
-	    WINEDLLOVERRIDES='mscoree,mshtml=' ctest --output-on-failure -j$(JOBS)
+	@# The in-process tests share one wine prefix, made before ctest lists the tests in it.
+	@cd $(WINDOWS_BUILD) && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all \
+	    WINEDLLOVERRIDES='mscoree,mshtml=' && \
+	{ [ -d wine ] || { wineboot -i >/dev/null 2>&1 && wineserver -w; }; } && \
+	ctest --output-on-failure -j$(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD)

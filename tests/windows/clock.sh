@@ -4,6 +4,7 @@
 # each fit follows the font and the legend is 500 x 110; C saves CR LF lines; a stored file with
 # LF or CR LF line ends is read; a folder named config.cwk survives a save; Esc, Q and the
 # window's close request end the clock with status 0.
+# shellcheck source=tests/windows/clock_lib.sh
 source "$(dirname "$0")/clock_lib.sh"
 
 new_folder first-start
@@ -59,7 +60,7 @@ wait_exit 5
 # Stored with LF line ends, then with CR LF: both are read, and C saves them back with CR LF.
 for ends in $'\n' $'\r\n'; do
     new_folder "stored-${#ends}"
-    printf "30${ends}2${ends}901${ends}333${ends}" >"$run_dir/config.cwk"
+    printf '30%s2%s901%s333%s' "$ends" "$ends" "$ends" "$ends" >"$run_dir/config.cwk"
     start_clock
     expect_size_kept 901x333 "the stored size, not fitted at start-up"
     press c 46

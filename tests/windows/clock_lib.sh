@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034
+# shellcheck shell=bash disable=SC2034,SC2154
 # The end-to-end driver (tests/e2e/lib.sh) for the Windows clock under wine, sourced by each
 # Windows scenario with the arguments
 #   ZIP FIT_SIZE_EXE CLOSE_WINDOW [scenario arguments...]

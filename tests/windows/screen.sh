@@ -2,6 +2,7 @@
 # What the Windows clock shows under wine: the dark red background, the words in cream and the
 # numeral row in gold, and the legend's ten pictures; a hand resize is followed and painted whole;
 # bad and missing inputs still give a window that fits, shows the legend and quits cleanly.
+# shellcheck source=tests/windows/clock_lib.sh
 source "$(dirname "$0")/clock_lib.sh"
 
 new_folder screen

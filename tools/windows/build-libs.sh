@@ -97,7 +97,7 @@ export CFLAGS="-O2" LDFLAGS="-Wl,--no-insert-timestamp"
 export PKG_CONFIG_LIBDIR=$stage/lib/pkgconfig PKG_CONFIG_PATH="" SDL_CONFIG=$stage/bin/sdl-config
 PKG_CONFIG=$(command -v $host-pkg-config || command -v pkg-config) || die "pkg-config not found"
 export PKG_CONFIG
-autoconf=(--host=$host --prefix="$stage")
+autoconf=(--host="$host" --prefix="$stage")
 
 step "SDL configure" "$work/SDL" ./configure "${autoconf[@]}" --enable-shared --disable-static \
     --disable-nasm
