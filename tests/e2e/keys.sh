@@ -17,19 +17,9 @@ sleep 0.3
 xdotool keyup s
 expect_size "$(fit_size 12 1 1)" "S released: fitted with the seconds"
 
-# key, X keycode, the font index, layout and seconds shown of the fit (the legend's fixed size,
-# or a hand-made size kept), why. The keypad keys go by their keycodes: given their keysyms,
-# xdotool also presses Alt on newer X keymaps (xkeyboard-config 2.48), and the clock rightly
-# reports that key too.
-while read -r -u 3 key code font layout seconds why; do
-    [[ $font != kept ]] || hand_resize 777 222
-    press "$key" "$code"
-    case $font in
-    legend) expect_size 500x110 "$why" ;;
-    kept) expect_size_kept 777x222 "$why" ;;
-    *) expect_size "$(fit_size "$font" "$layout" "$seconds")" "$why" ;;
-    esac
-done 3<<'KEYS'
+# The keypad keys go by their keycodes: given their keysyms, xdotool also presses Alt on newer X
+# keymaps (xkeyboard-config 2.48), and the clock rightly reports that key too.
+press_key_table 3<<'KEYS'
 g 42 12 2 1 layout 2
 g 42 12 3 1 layout 3
 k 45 legend - - the legend

@@ -23,6 +23,7 @@ run_dir="" clock_pid="" win=""
 clock_command=("$clock_bin")
 clock_output_file=out.txt
 escape_code=9
+settings_line_end=$'\n'
 
 # The clock's standard output so far, line ends without CR.
 clock_output() {
@@ -219,11 +220,27 @@ quit_clock() {
 # Waits (up to 3 s) for the settings file to hold exactly the lines given.
 expect_settings() {
     for _ in {1..60}; do
-        cmp -s "$run_dir/config.cwk" <(printf '%s\n' "$@") && return 0
+        cmp -s "$run_dir/config.cwk" <(printf "%s$settings_line_end" "$@") && return 0
         sleep 0.05
     done
-    fail "expected config.cwk to hold \"$(printf '%s\\n' "$@")\", it holds \"$(
-        sed -z 's/\n/\\n/g' "$run_dir/config.cwk" 2>&1)\""
+    fail "expected config.cwk to hold $(printf "%s$settings_line_end" "$@" | od -An -c | tr -s ' \n' ' '), it holds $(
+        od -An -c "$run_dir/config.cwk" 2>&1 | tr -s ' \n' ' ')"
+}
+
+# Presses the keys of a table read from descriptor 3, a line a key: the key, the code its release
+# reports, then the font index, layout and seconds shown of the fit it makes ("legend": the
+# legend's size; "kept": a hand-made size stays), and why.
+press_key_table() {
+    local key code font layout seconds why
+    while read -r -u 3 key code font layout seconds why; do
+        [[ $font != kept ]] || hand_resize 777 222
+        press "$key" "$code"
+        case $font in
+        legend) expect_size 500x110 "$why" ;;
+        kept) expect_size_kept 777x222 "$why" ;;
+        *) expect_size "$(fit_size "$font" "$layout" "$seconds")" "$why" ;;
+        esac
+    done
 }
 
 write_settings() {

@@ -19,17 +19,8 @@ wait_exit 5
 
 new_folder keys
 start_clock
-# key, set-1 code, the font index, layout and seconds shown of the fit (the legend's fixed size,
-# or a hand-made size kept), why. The keypad keys go by their X keycodes.
-while read -r -u 3 key code font layout seconds why; do
-    [[ $font != kept ]] || hand_resize 777 222
-    press "$key" "$code"
-    case $font in
-    legend) expect_size 500x110 "$why" ;;
-    kept) expect_size_kept 777x222 "$why" ;;
-    *) expect_size "$(fit_size "$font" "$layout" "$seconds")" "$why" ;;
-    esac
-done 3<<'KEYS'
+# Keys with the set-1 codes they report; the keypad keys go by their X keycodes.
+press_key_table 3<<'KEYS'
 f 33 18 1 0 next family: KLB_____.ttf at 18 pt
 s 31 18 1 1 seconds shown
 g 34 18 2 1 layout 2

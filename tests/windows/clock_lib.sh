@@ -23,6 +23,7 @@ unpacked=$(echo "$unpacked"/*)
 clock_command=(SDL_VIDEODRIVER=windib wine chronwick.exe)
 clock_output_file=stdout.txt
 escape_code=1
+settings_line_end=$'\r\n'
 start_xvfb
 wine_prefix
 
@@ -39,14 +40,4 @@ leave_out() {
 
 fit_size() {
     (cd "$unpacked" && wine "$fit_size_bin" "$@" | tr -d '\r') || fail "cannot work out the fit of font $1"
-}
-
-# What config.cwk holds exactly: the lines given, each ended with CR LF.
-expect_settings() {
-    for _ in {1..60}; do
-        cmp -s "$run_dir/config.cwk" <(printf '%s\r\n' "$@") && return 0
-        sleep 0.05
-    done
-    fail "expected config.cwk to hold \"$(printf '%s\\r\\n' "$@")\", it holds \"$(
-        od -An -c "$run_dir/config.cwk" 2>&1 | tr -s ' \n' ' ')\""
 }
