@@ -50,7 +50,7 @@ trap 'stop_wine; stop_started' EXIT
 
 # Sizes in bytes, and in kB and MB of 10^3 and 10^6 bytes.
 size_row() {
-    awk -v n="$1" -v b="$2" 'BEGIN { printf "| %s | %d | %.1f kB | %.2f MB |\n", n, b, b / 1e3, b / 1e6 }'
+    awk -v n="$1" -v b="$2" 'BEGIN { printf "| %s | %d | %.1f | %.2f |\n", n, b, b / 1e3, b / 1e6 }'
 }
 in_zip() {
     unzip -Z -l "$zip" | awk -v f="/$1" 'substr($NF, length($NF) - length(f) + 1) == f { print $4 }'
