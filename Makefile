@@ -15,7 +15,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
 WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
-	package debian-check fresh-root windows windows-test clean
+	package debian-check fresh-root windows windows-test bench-windows clean
 
 all: build
 
@@ -120,6 +120,14 @@ windows-test:
 	    WINEDLLOVERRIDES='mscoree,mshtml=' && \
 	{ [ -d wine ] || { wineboot -i >/dev/null 2>&1 && wineserver -w; }; } && \
 	ctest --output-on-failure -j$(JOBS)
+
+# The sizes of the Windows downloads, and the Windows clock beside the reference loop under wine
+# on Xvfb: first frame, CPU and wake-ups of the program, of wine's processes and of the X server
+# (the native build's first_frame_probe watches the screen).
+bench-windows: build-all
+	@$(MAKE) --no-print-directory windows
+	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target reference_loop
+	@BUILD=$(BUILD) bench/windows.sh $(WINDOWS_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD)
