@@ -101,7 +101,8 @@ windows:
 	@tools/setup-debian.sh run $(WINDOWS_PACKAGES)
 	@$(MAKE) --no-print-directory build
 	@prefix=$$(tools/windows/build-libs.sh | tail -n 1) && \
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake \
+	cmake --no-warn-unused-cli -S . -B $(WINDOWS_BUILD) \
+	    -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake \
 	    -DCHRONWICK_WINDOWS_PREFIX="$$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
 	    -DCHRONWICK_HOST_NUMERAL_GEN=$(abspath $(BUILD))/tools/numeral_gen \
 	    -DCHRONWICK_TESTS=$(if $(WINDOWS_TESTS),ON,OFF) \
