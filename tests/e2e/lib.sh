@@ -85,6 +85,15 @@ start_clock() {
     wait_drawn
 }
 
+# Sets clock_at to the assignments that start the clock at the local time $1 ("YYYY-MM-DD
+# hh:mm:ss", UTC), from which its clock runs on: through libfaketime itself rather than the
+# faketime wrapper, so that the clock keeps its own PID.
+at_time() {
+    local libraries=(/usr/lib/*/faketime/libfaketime.so.1)
+    [[ -f ${libraries[0]} ]] || fail "libfaketime is missing (Debian package faketime)"
+    clock_at=(TZ=UTC LD_PRELOAD="${libraries[0]}" FAKETIME="@$1")
+}
+
 # Waits for a frame drawn at the window's current size. The frame that changes the size shows
 # no background (it was painted before the change), so until then the bottom right corner, where
 # nothing else is ever drawn, lacks the background colour.

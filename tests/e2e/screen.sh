@@ -6,7 +6,9 @@ source "$(dirname "$0")/lib.sh"
 start_xvfb
 
 new_folder screen
-start_clock
+# At a time whose words are long: at a full hour they are too short to count on their pixels.
+at_time "2026-12-09 14:37:45"
+start_clock "${clock_at[@]}"
 # Layout 3 fits the window to the probe phrase with 20 px below it.
 probe=$(fit_size 12 3 0)
 probe_width=$((${probe%x*} - 20)) h=$((${probe#*x} - 20))

@@ -5,14 +5,9 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-# The local date through the library itself rather than the faketime wrapper, so that the clock
-# keeps its own PID.
-libraries=(/usr/lib/*/faketime/libfaketime.so.1)
-[[ -f ${libraries[0]} ]] || fail "libfaketime is missing (Debian package faketime)"
-on_date=(TZ=UTC LD_PRELOAD="${libraries[0]}")
-
 new_folder first-start
-start_clock "${on_date[@]}" FAKETIME="@2026-08-18 12:00:00"
+at_time "2026-08-18 12:00:00"
+start_clock "${clock_at[@]}"
 expect_size 680x100 "the default size"
 expect_caption "$normal_caption"
 expect_output "fopen failed on config"
@@ -20,6 +15,7 @@ expect_output "fopen failed on config"
 wait_exit 2
 
 new_folder birthday
-start_clock "${on_date[@]}" FAKETIME="@2026-08-19 12:00:00"
+at_time "2026-08-19 12:00:00"
+start_clock "${clock_at[@]}"
 expect_caption "$birthday_caption"
 quit_clock

@@ -85,7 +85,11 @@ crlf() {
 } | crlf >"$stage/licenses/Chronwick-MIT.txt"
 grep -q 'Permission is hereby granted' "$stage/licenses/Chronwick-MIT.txt" ||
     fail "no MIT licence text found in debian/copyright"
-sed "s/@PROJECT_VERSION@/$version/g" "$packaging/README.txt.in" | crlf >"$stage/README.txt"
+# UTF-8 with a byte order mark, so that Notepad before Windows 10 shows the "©" of the credits.
+{
+    printf '\xef\xbb\xbf'
+    sed "s/@PROJECT_VERSION@/$version/g" "$packaging/README.txt.in" | crlf
+} >"$stage/README.txt"
 
 # Every licence file the README points to (fonts-*.txt as a pattern) must be there.
 while read -r mentioned; do
