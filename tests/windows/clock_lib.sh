@@ -26,6 +26,7 @@ escape_code=1
 settings_line_end=$'\r\n'
 start_xvfb
 wine_prefix
+wine_keep_server
 
 new_folder() {
     run_dir=$work/$1

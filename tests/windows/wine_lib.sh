@@ -3,6 +3,7 @@
 # tools/x_session.sh (directly, or through tests/e2e/lib.sh); the script's EXIT trap calls
 # wine_stop after its own cleanup.
 #   wine_prefix            makes the prefix (wineboot, timed; sets wine_prefix_seconds)
+#   wine_keep_server       keeps its wineserver up until wine_stop
 #   wine_run PROGRAM...    runs a Windows program to its end; returns its exit status
 #   wine_start DIR PROGRAM...
 #                          starts a Windows program in DIR in the background, what wine prints
@@ -46,6 +47,14 @@ wine_prefix() {
     wineserver -w
     wine_prefix_seconds=$((SECONDS - start))
     echo "wine prefix ready in ${wine_prefix_seconds} s"
+}
+
+# One wineserver from now to wine_stop: one that ends when its last program does can refuse the
+# next program as it goes ("recvmsg: Connection reset by peer"). Wine's services start with the
+# first program and keep its output open, so that one writes nowhere.
+wine_keep_server() {
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1
 }
 
 wine_run() {
