@@ -76,7 +76,7 @@ fuzz: setup-run
 package: setup-test
 	@dpkg-buildpackage -b -us -uc -J$(JOBS) --post-clean
 	@mkdir -p $(BUILD)
-	@version=$$(dpkg-parsechangelog -S Version); \
+	@release=$$(tools/version.sh) && version=$${release% *} && \
 	for file in ../chronwick_$${version}_*.deb ../chronwick-dbgsym_$${version}_*.deb \
 	    ../chronwick_$${version}_*.buildinfo ../chronwick_$${version}_*.changes; do \
 	    mv "$$file" $(BUILD)/ || exit 1; \
