@@ -33,14 +33,6 @@ fail() {
     exit 1
 }
 
-[[ $version =~ ^[0-9]+(\.[0-9]+){0,3}$ ]] || fail "VERSION must be numbers and dots, not '$version'"
-[[ $epoch =~ ^[0-9]+$ ]] || fail "EPOCH must be seconds since 1970, not '$epoch'"
-for file in "$exe" "$prefix/bin/SDL.dll" "$texts/README.txt"; do
-    [ -f "$file" ] || fail "$file is missing"
-done
-for folder in "$prefix/licenses" "$prefix/source" "$runtime/Fonts" "$runtime/graphics"; do
-    [ -d "$folder" ] || fail "$folder is missing"
-done
 fonts=$(find "$runtime/Fonts" -maxdepth 1 -name '*.ttf' | wc -l)
 pictures=$(find "$runtime/graphics" -maxdepth 1 -name '*.gif' | wc -l)
 [ "$fonts" -eq 7 ] || fail "$runtime/Fonts holds $fonts .ttf files, not 7"
@@ -104,14 +96,13 @@ rm -f "$zip_file" "$setup_file"
     echo '!macro CHRONWICK_INSTALL_FILES'
     folder=-
     for file in "${files[@]}"; do
-        dir=$(dirname "$file")
+        # The file's folder as "" or "/Fonts", and so on.
+        dir=./$file
+        dir=${dir%/*}
+        dir=${dir#.}
         if [ "$dir" != "$folder" ]; then
             folder=$dir
-            if [ "$dir" = . ]; then
-                echo "    SetOutPath \"\$INSTDIR\""
-            else
-                echo "    SetOutPath \"\$INSTDIR\\${dir//\//\\}\""
-            fi
+            echo "    SetOutPath \"\$INSTDIR${dir//\//\\}\""
         fi
         echo "    File \"$stage/$file\""
     done
@@ -133,6 +124,4 @@ makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DCOPYRIGHT="$copyright" \
     -DVERSION_QUAD="${parts[0]}.${parts[1]}.${parts[2]}.${parts[3]}" -DSIZE_KB="$size_kb" \
     -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "$here/installer.nsi"
 
-for file in "$zip_file" "$setup_file"; do
-    echo "$file $(stat -c %s "$file") bytes"
-done
+stat -c '%n %s bytes' "$zip_file" "$setup_file"
