@@ -76,7 +76,7 @@ fuzz: setup-run
 package: setup-test
 	@dpkg-buildpackage -b -us -uc -J$(JOBS) --post-clean
 	@mkdir -p $(BUILD)
-	@version=$$(dpkg-parsechangelog -S Version); \
+	@release=$$(tools/version.sh) && version=$${release% *} && \
 	for file in ../chronwick_$${version}_*.deb ../chronwick-dbgsym_$${version}_*.deb \
 	    ../chronwick_$${version}_*.buildinfo ../chronwick_$${version}_*.changes; do \
 	    mv "$$file" $(BUILD)/ || exit 1; \
@@ -100,13 +100,14 @@ fresh-root:
 windows:
 	@tools/setup-debian.sh run $(WINDOWS_PACKAGES)
 	@$(MAKE) --no-print-directory build
-	@prefix=$$(tools/windows/build-libs.sh | tail -n 1) && \
-	cmake --no-warn-unused-cli -S . -B $(WINDOWS_BUILD) \
-	    -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake \
+	@# The library build prints the prefix alone on its output; a failed one ends the recipe here.
+	@prefix=$$(tools/windows/build-libs.sh) && \
+	cmake -S . -B $(WINDOWS_BUILD) --toolchain tools/windows/mingw-w64-x86_64.cmake \
 	    -DCHRONWICK_WINDOWS_PREFIX="$$prefix" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
 	    -DCHRONWICK_HOST_NUMERAL_GEN=$(abspath $(BUILD))/tools/numeral_gen \
 	    -DCHRONWICK_TESTS=$(if $(WINDOWS_TESTS),ON,OFF) \
-	    -DCHRONWICK_HOST_CLOSE_WINDOW=$(abspath $(BUILD))/tests/e2e/e2e_close_window >/dev/null
+	    $(if $(WINDOWS_TESTS),-DCHRONWICK_HOST_CLOSE_WINDOW=$(abspath $(BUILD))/tests/e2e/e2e_close_window) \
+	    >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target windows_packages
 
 # The in-process tests cross-built and run under wine, and the window scenarios and the installer

@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Whatever was read, saving it and reading again gives the same settings.
     const int font = giFont, layout = giGraphics, width = giX, height = giY;
-    save_settings();
+    save_settings_with_size(giX, giY);
     CHECK(only_the_settings_file_is_left());
     reset_clock_state();
     read_settings();

@@ -290,7 +290,7 @@ TEST_F(FaultTest, SaveOverASettingsFolderLeavesItAlone) {
     write_file("config.cwk/notes", "mine");
     giFont = 20;
     begin_capture();
-    save_settings();
+    save_settings_with_size(giX, giY);
     EXPECT_EQ(end_capture(), "fopen failed on config\n");
     EXPECT_EQ(folder_entries("config.cwk"), std::set<std::string>{"notes"});
     EXPECT_EQ(read_file("config.cwk/notes"), "mine");

@@ -86,10 +86,8 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
     reset_clock_state();
     giFont = 53;
     giGraphics = 3;
-    giX = 1234;
-    giY = 77;
     begin_capture();
-    save_settings();
+    save_settings_with_size(1234, 77);
     EXPECT_EQ(end_capture(), "");
     EXPECT_EQ(read_file("config.cwk"), text_file("53\n3\n1234\n77\n"));
     reset_clock_state();
@@ -99,7 +97,7 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
 
     giFont = INT_MIN;
     giGraphics = INT_MAX;
-    save_settings();
+    save_settings_with_size(giX, giY);
     EXPECT_EQ(read_file("config.cwk"), text_file("-2147483648\n2147483647\n1234\n77\n"));
     leave_scratch_dir();
 }
@@ -122,7 +120,7 @@ TEST(SettingsSave, NamesTakenBesideTheFileAreLeftAlone) {
     reset_clock_state();
     const mode_t umask_before = umask(027);
     begin_capture();
-    save_settings();
+    save_settings_with_size(giX, giY);
     EXPECT_EQ(end_capture(), "");
     umask(umask_before);
     EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n680\n100\n"));
@@ -142,7 +140,7 @@ TEST(SettingsSave, ThroughALinkKeepsTheLink) {
     write_file("store/clock.cfg", "1\n1\n1\n1\n");
     ASSERT_EQ(symlink("store/clock.cfg", "config.cwk"), 0);
     reset_clock_state();
-    save_settings();
+    save_settings_with_size(giX, giY);
     struct stat info;
     ASSERT_EQ(lstat("config.cwk", &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
@@ -152,7 +150,7 @@ TEST(SettingsSave, ThroughALinkKeepsTheLink) {
     ASSERT_EQ(unlink("config.cwk"), 0);
     ASSERT_EQ(symlink("missing/clock.cfg", "config.cwk"), 0);
     begin_capture();
-    save_settings();
+    save_settings_with_size(giX, giY);
     EXPECT_EQ(end_capture(), "fopen failed on config\n");
     ASSERT_EQ(lstat("config.cwk", &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));

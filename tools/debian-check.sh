@@ -27,7 +27,8 @@ begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap
 
 (cd "$work" && dpkg-source -b chronwick >"$logs/source.log")
 dsc=$(echo "$work"/chronwick_*.dsc)
-version=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Version)
+version=$("$work/chronwick/tools/version.sh")
+version=${version% *}
 distribution=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Distribution)
 echo "== source package ${dsc##*/}, commit ${head:0:12}"
 

@@ -4,6 +4,7 @@
 #   setup-debian.sh run [PACKAGE...]    what building and running the clock need (the build
 #                                       dependencies without the test tools: profile nocheck)
 #   setup-debian.sh test [PACKAGE...]   all build dependencies, the test tools with them
+#   setup-debian.sh only PACKAGE...     no build dependency, just the packages named
 # plus any PACKAGE a tool of its own needs (the fuzz build's clang, the memory check's valgrind).
 #
 # Whether anything is missing is told by dpkg-checkbuilddeps and dpkg from the installed packages
@@ -18,8 +19,9 @@ mode=${1:-}
 case $mode in
 run) profile=nocheck ;;
 test) profile="" ;;
+only) ;;
 *)
-    echo "usage: $0 run|test [PACKAGE...]" >&2
+    echo "usage: $0 run|test [PACKAGE...] | only PACKAGE..." >&2
     exit 2
     ;;
 esac
@@ -33,7 +35,9 @@ installed() {
 # Prints what is missing, nothing when all is installed.
 missing() {
     local p unmet
-    if ! command -v dpkg-checkbuilddeps >/dev/null; then
+    if [ "$mode" = only ]; then
+        :
+    elif ! command -v dpkg-checkbuilddeps >/dev/null; then
         echo "dpkg-dev"
     elif ! unmet=$(cd "$here" && dpkg-checkbuilddeps ${profile:+-P "$profile"} 2>&1); then
         echo "${unmet#*Unmet build dependencies: }"
@@ -54,7 +58,9 @@ apt_get() {
 }
 apt_get update
 # apt adds build-essential, which brings dpkg-dev, to what debian/control lists.
-apt_get --no-install-recommends ${profile:+--build-profiles="$profile"} build-dep "$here"
+if [ "$mode" != only ]; then
+    apt_get --no-install-recommends ${profile:+--build-profiles="$profile"} build-dep "$here"
+fi
 if [ ${#extra[@]} -ne 0 ]; then
     apt_get --no-install-recommends install "${extra[@]}"
 fi

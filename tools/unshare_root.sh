@@ -14,15 +14,10 @@
 begin_checks() {
     checks_name=$1
     shift
-    # shellcheck disable=SC2016 # dpkg-query's own ${FIELD} syntax
-    if [ "$(dpkg-query -W -f '${db:Status-Abbrev}\n' "$@" 2>/dev/null | grep -c '^ii')" -ne $# ]; then
-        echo "Installing $*"
-        $([ "$(id -u)" -eq 0 ] || echo sudo) env DEBIAN_FRONTEND=noninteractive apt-get install \
-            -y -q --no-install-recommends -o DPkg::Lock::Timeout=600 "$@" >/dev/null
-    fi
-    ensure_subordinate_ids
     local source_dir
     source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    "$source_dir/tools/setup-debian.sh" only "$@"
+    ensure_subordinate_ids
     head=$(git -C "$source_dir" rev-parse HEAD)
     if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
         echo "Note: uncommitted changes are not checked; the checks get commit $head"

@@ -1,6 +1,7 @@
-; A per-user installer for the 64-bit Windows build, made by tools/windows/package.sh:
-;   makensis -V2 -INPUTCHARSET UTF8 /DVERSION=1.0.0 /DVERSION_QUAD=1.0.0.0 /DSIZE_KB=N
-;            /DFILES=files.nsh /DOUTFILE=chronwick-1.0.0-win64-setup.exe installer.nsi
+; A per-user installer for the 64-bit Windows build, made by package.sh:
+;   makensis -V2 -INPUTCHARSET UTF8 /DVERSION=1.0.0 /DCOPYRIGHT="2026 The Chronwick developers"
+;            /DVERSION_QUAD=1.0.0.0 /DSIZE_KB=N /DFILES=files.nsh
+;            /DOUTFILE=chronwick-1.0.0-win64-setup.exe installer.nsi
 ; FILES names the list package.sh writes from the staged folder, sorted, as two macros: one
 ; extracts every file, the other deletes them and their folders. Nothing here depends on the
 ; time or on the order a folder lists its files in, so the same inputs give the same bytes.
@@ -29,7 +30,7 @@ VIAddVersionKey /LANG=1033 "CompanyName" "The Chronwick developers"
 VIAddVersionKey /LANG=1033 "FileDescription" "Chronwick ${VERSION} installer"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "2026 The Chronwick developers, MIT licence"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}, MIT licence"
 
 !include "${FILES}"
 

@@ -3,19 +3,9 @@
 
 #include <SDL/SDL.h>
 
-#ifdef _WIN32
-// The Windows build ships its own SDL 1.2, which resizes the window it has.
-inline bool window_reopens_to_resize(void) {
-    return false;
-}
-inline SDL_Surface* reopen_window(int width, int height, Uint32 flags) {
-    return SDL_SetVideoMode(width, height, 32, flags);
-}
-#else
 // Whether the loaded SDL 1.2 runtime has to replace the window to give it another size.
 bool window_reopens_to_resize(void);
 
 // Sets the video mode at width x height on such a runtime: the window is replaced once, at the
 // place where the old one stood, and keeps staying above others or on every desktop.
 SDL_Surface* reopen_window(int width, int height, Uint32 flags);
-#endif

@@ -57,7 +57,3 @@ void save_settings_with_size(int width, int height) {
         fputs(kOpenFailed, stdout);
     }
 }
-
-void save_settings(void) {
-    save_settings_with_size(giX, giY);
-}

@@ -16,10 +16,9 @@ int settings_value(const char* line);
 // that no window can have (below 1 or above kLargestWindowSide) keeps its default too.
 void read_settings(void);
 
-// Writes the four values. The new content goes to a newly created file of a unique name beside
-// the settings file (or beside the file a link named config.cwk points to), is flushed to disk
-// and then renamed over it, so a failed save or a crash leaves the old file whole, and no link
-// planted beside it can redirect the write. Any failure prints "fopen failed on config".
-void save_settings(void);
-// The same with width x height for the window size.
+// Writes giFont, giGraphics, and width x height for the window size. The new content goes to a
+// newly created file of a unique name beside the settings file (or beside the file a link named
+// config.cwk points to), is flushed to disk and then renamed over it, so a failed save or a crash
+// leaves the old file whole, and no link planted beside it can redirect the write. Any failure
+// prints "fopen failed on config".
 void save_settings_with_size(int width, int height);

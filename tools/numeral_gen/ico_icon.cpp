@@ -1,6 +1,6 @@
-// The Windows application icon: the design of the SVG icon (gold numeral with a pale rim on a
-// dark red rounded square) drawn at each size Windows asks for. Every entry is an uncompressed
-// 32-bit DIB, so no PNG encoder is needed and every Windows version reads it.
+// The Windows application icon: the icon's design (numeral_gen.h) drawn at each size Windows
+// asks for. Every entry is an uncompressed 32-bit DIB, so no PNG encoder is needed and every
+// Windows version reads it.
 #include "numeral_gen.h"
 
 #include <algorithm>
@@ -13,17 +13,7 @@ namespace {
 constexpr int kIconSizes[] = {16, 24, 32, 48, 256};
 constexpr int kSamples = 4; // per pixel side; the glyph test dominates the time at 256 px
 
-// The SVG icon's geometry in its 256-unit square: the plate, its border and the glyph box.
-constexpr double kPlateLeft = 8, kPlateRight = 248, kPlateRadius = 44, kBorderHalf = 2;
-constexpr double kGlyphScale = 1.4;
-constexpr double kGlyphLeft = 128 - kDigitBoxW * kGlyphScale / 2;
-constexpr double kGlyphTop = 128 - kDigitBoxH * kGlyphScale / 2;
-constexpr double kRimUnits = 1.2; // half the SVG's 2.4-unit pale stroke, in design units
-
-constexpr Rgb kPlateTop = {0x7a, 0x24, 0x14}, kPlateBottom = {0x3c, 0x0e, 0x06};
-constexpr Rgb kBorder = {0xa8, 0x40, 0x1c};
-constexpr Rgb kGoldTop = {0xff, 0xd8, 0x68}, kGoldBottom = {0xdc, 0x94, 0x20};
-constexpr Rgb kRim = {0xff, 0xe8, 0xa0};
+constexpr double kPlateLeft = kIconPlateInset, kPlateRight = kIconSize - kIconPlateInset;
 
 struct Sample {
     Rgb colour;
@@ -37,13 +27,13 @@ double lerp(int from, int to, double t) {
 // Signed distance to the plate's outline: negative inside the rounded square.
 double plate_distance(double x, double y) {
     const double centre = (kPlateLeft + kPlateRight) / 2;
-    const double half = (kPlateRight - kPlateLeft) / 2 - kPlateRadius;
+    const double half = (kPlateRight - kPlateLeft) / 2 - kIconPlateRadius;
     const double dx = std::max(std::fabs(x - centre) - half, 0.0);
     const double dy = std::max(std::fabs(y - centre) - half, 0.0);
     const double corner = std::hypot(dx, dy);
     const double inner =
         std::min(std::max(std::fabs(x - centre), std::fabs(y - centre)) - half, 0.0);
-    return corner + inner - kPlateRadius;
+    return corner + inner - kIconPlateRadius;
 }
 
 Rgb gradient(Rgb top, Rgb bottom, double t) {
@@ -55,31 +45,32 @@ Rgb gradient(Rgb top, Rgb bottom, double t) {
 // The colour at a point of the 256-unit square. `grow` thickens the glyph (design units) so
 // that its strokes keep about a pixel's width at the small sizes.
 Sample sample_at(const Glyph& glyph, double x, double y, double grow) {
-    const double gx = (x - kGlyphLeft) / kGlyphScale;
-    const double gy = (y - kGlyphTop) / kGlyphScale;
+    const double gx = (x - kIconGlyphLeft) / kIconGlyphScale;
+    const double gy = (y - kIconGlyphTop) / kIconGlyphScale;
     if (glyph_contains(glyph, gx, gy, grow)) {
-        return {gradient(kGoldTop, kGoldBottom, std::clamp(gy / kDigitBoxH, 0.0, 1.0)), true};
+        return {gradient(kIconGoldTop, kIconGoldBottom, std::clamp(gy / kDigitBoxH, 0.0, 1.0)),
+                true};
     }
-    if (glyph_contains(glyph, gx, gy, grow + kRimUnits)) {
-        return {kRim, true};
+    if (glyph_contains(glyph, gx, gy, grow + kIconRimWidth / 2)) {
+        return {kIconRim, true};
     }
     const double d = plate_distance(x, y);
-    if (d > kBorderHalf) {
+    if (d > kIconBorderWidth / 2) {
         return {};
     }
-    if (d >= -kBorderHalf) {
-        return {kBorder, true};
+    if (d >= -kIconBorderWidth / 2) {
+        return {kIconBorder, true};
     }
     const double t = (y - kPlateLeft) / (kPlateRight - kPlateLeft);
-    return {gradient(kPlateTop, kPlateBottom, t), true};
+    return {gradient(kIconPlateTop, kIconPlateBottom, t), true};
 }
 
 // Straight-alpha BGRA pixels, top row first; alpha is the share of opaque samples.
 std::vector<std::uint8_t> draw_bgra(const Glyph& glyph, int size) {
-    const double units_per_sample = 256.0 / size / kSamples;
+    const double units_per_sample = kIconSize / size / kSamples;
     // Half a pixel of thickening at 16 px, fading out by 48 px.
     const double grow_px = std::max(0.0, 0.5 * (48 - size) / 32);
-    const double grow = grow_px * 256.0 / size / kGlyphScale;
+    const double grow = grow_px * kIconSize / size / kIconGlyphScale;
     std::vector<std::uint8_t> bgra(static_cast<std::size_t>(size) * size * 4);
     for (int py = 0; py < size; ++py) {
         for (int px = 0; px < size; ++px) {

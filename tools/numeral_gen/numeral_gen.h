@@ -77,7 +77,21 @@ std::vector<Rgb> gold_palette();
 bool write_gif(const std::string& path, const IndexedImage& image, const std::vector<Rgb>& palette,
                std::string& error);
 
-// A 256x256 application icon: the glyph in gold on a dark red rounded square.
+// The application icon's design in its 256-unit square: the glyph in gold, shaded top to
+// bottom, with a pale rim (a stroke of kIconRimWidth design units, half of it outside), on a dark
+// red rounded square with a brighter border centred on its edge.
+constexpr double kIconSize = 256;
+constexpr double kIconPlateInset = 8, kIconPlateRadius = 44, kIconBorderWidth = 4;
+constexpr double kIconGlyphScale = 1.4; // the digit box, centred on the square
+constexpr double kIconGlyphLeft = kIconSize / 2 - kDigitBoxW * kIconGlyphScale / 2;
+constexpr double kIconGlyphTop = kIconSize / 2 - kDigitBoxH * kIconGlyphScale / 2;
+constexpr double kIconRimWidth = 2.4;
+constexpr Rgb kIconPlateTop = {0x7a, 0x24, 0x14}, kIconPlateBottom = {0x3c, 0x0e, 0x06};
+constexpr Rgb kIconBorder = {0xa8, 0x40, 0x1c};
+constexpr Rgb kIconGoldTop = {0xff, 0xd8, 0x68}, kIconGoldBottom = {0xdc, 0x94, 0x20};
+constexpr Rgb kIconRim = {0xff, 0xe8, 0xa0};
+
+// The icon as SVG, 256x256.
 std::string svg_icon(const Glyph& glyph);
 // The same icon as a Windows .ico (the file's bytes) at 16, 24, 32, 48 and 256 px.
 std::string ico_icon(const Glyph& glyph);

@@ -1,6 +1,7 @@
-// The application icon: one numeral from the outline table, gold on a dark red rounded square.
+// The application icon as SVG: its design (numeral_gen.h) with one numeral of the outline table.
 #include "numeral_gen.h"
 
+#include <cstdio>
 #include <sstream>
 
 namespace numeral_gen {
@@ -32,37 +33,43 @@ std::string glyph_path(const Glyph& glyph) {
     return out.str();
 }
 
+std::string hex(Rgb colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.r, colour.g, colour.b);
+    return text;
+}
+
 } // namespace
 
 std::string svg_icon(const Glyph& glyph) {
-    // The 100x140 design box scaled by 1.4 and centred on the 256x256 square.
-    const double scale = 1.4;
-    const double left = 128 - kDigitBoxW * scale / 2;
-    const double top = 128 - kDigitBoxH * scale / 2;
+    const double plate = kIconSize - 2 * kIconPlateInset;
     const std::string path = glyph_path(glyph);
 
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
-           "viewBox=\"0 0 256 256\">\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kIconSize << "\" height=\""
+        << kIconSize << "\" viewBox=\"0 0 " << kIconSize << ' ' << kIconSize << "\">\n"
         << "  <defs>\n"
         << "    <linearGradient id=\"plate\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">\n"
-        << "      <stop offset=\"0\" stop-color=\"#7a2414\"/>\n"
-        << "      <stop offset=\"1\" stop-color=\"#3c0e06\"/>\n"
+        << "      <stop offset=\"0\" stop-color=\"" << hex(kIconPlateTop) << "\"/>\n"
+        << "      <stop offset=\"1\" stop-color=\"" << hex(kIconPlateBottom) << "\"/>\n"
         << "    </linearGradient>\n"
         << "    <linearGradient id=\"gold\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">\n"
-        << "      <stop offset=\"0\" stop-color=\"#ffd868\"/>\n"
-        << "      <stop offset=\"1\" stop-color=\"#dc9420\"/>\n"
+        << "      <stop offset=\"0\" stop-color=\"" << hex(kIconGoldTop) << "\"/>\n"
+        << "      <stop offset=\"1\" stop-color=\"" << hex(kIconGoldBottom) << "\"/>\n"
         << "    </linearGradient>\n"
         << "  </defs>\n"
-        << "  <rect x=\"8\" y=\"8\" width=\"240\" height=\"240\" rx=\"44\" fill=\"url(#plate)\" "
-           "stroke=\"#a8401c\" stroke-width=\"4\"/>\n"
-        << "  <g transform=\"translate(" << left << ' ' << top << ") scale(" << scale
+        << "  <rect x=\"" << kIconPlateInset << "\" y=\"" << kIconPlateInset << "\" width=\""
+        << plate << "\" height=\"" << plate << "\" rx=\"" << kIconPlateRadius
+        << "\" fill=\"url(#plate)\" stroke=\"" << hex(kIconBorder) << "\" stroke-width=\""
+        << kIconBorderWidth << "\"/>\n"
+        << "  <g transform=\"translate(" << kIconGlyphLeft << ' ' << kIconGlyphTop << ") scale("
+        << kIconGlyphScale
         << ")\">\n"
-        // Stroked in pale gold, then filled over: the outer half of the stroke is a bright edge.
-        << "    <path d=\"" << path
-        << "\" fill=\"#ffe8a0\" stroke=\"#ffe8a0\" stroke-width=\"2.4\" "
-           "stroke-linejoin=\"round\"/>\n"
+        // Stroked in the rim's colour, then filled over: the outer half of the stroke is the rim.
+        << "    <path d=\"" << path << "\" fill=\"" << hex(kIconRim) << "\" stroke=\""
+        << hex(kIconRim) << "\" stroke-width=\"" << kIconRimWidth
+        << "\" stroke-linejoin=\"round\"/>\n"
         << "    <path d=\"" << path << "\" fill=\"url(#gold)\"/>\n"
         << "  </g>\n</svg>\n";
     return out.str();

@@ -3,28 +3,29 @@
 #   OUT/chronwick-VERSION-win64.zip        the folder chronwick-VERSION-win64/ to unpack anywhere
 #   OUT/chronwick-VERSION-win64-setup.exe  a per-user installer of the same files
 #
-# usage: package.sh EXE PREFIX RUNTIME MANIFEST VERSION EPOCH OUT
-#   EXE       the cross-built clock (installed as chronwick.exe)
-#   PREFIX    the Windows library prefix: bin/SDL.dll, licenses/, source/
-#   RUNTIME   the runtime folder: Fonts/ (7 .ttf) and graphics/ (33 .gif)
-#   MANIFEST  assets/fonts.manifest; the 4th field names each font's Debian package, whose
-#             /usr/share/doc/PKG/copyright ships as licenses/PKG.txt (PKG is fonts-...)
-#   VERSION   the release, such as 1.0.0
-#   EPOCH     SOURCE_DATE_EPOCH: the time of every zip entry
-#   OUT       the folder to write the two files to
-# STRIP names the mingw strip (default x86_64-w64-mingw32-strip).
+# usage: package.sh EXE PREFIX RUNTIME TEXTS VERSION EPOCH COPYRIGHT OUT
+#   EXE        the cross-built clock (installed as chronwick.exe)
+#   PREFIX     the Windows library prefix: bin/SDL.dll, licenses/, source/
+#   RUNTIME    the runtime folder: Fonts/ (7 .ttf) and graphics/ (33 .gif)
+#   TEXTS      README.txt and licenses/Chronwick-MIT.txt, filled in by CMake
+#   VERSION    the release, such as 1.0.0
+#   EPOCH      SOURCE_DATE_EPOCH: the time of every zip entry
+#   COPYRIGHT  the copyright line, such as "2026 The Chronwick developers"
+#   OUT        the folder to write the two files to
+# Each font package that assets/fonts.manifest names ships its /usr/share/doc/PKG/copyright as
+# licenses/PKG.txt. STRIP names the mingw strip (default x86_64-w64-mingw32-strip).
 # Identical inputs give byte-identical files, whatever the inputs' file times, owners, modes or
 # the order a folder lists them in, and whenever the exe and DLL were linked: the entries go in
 # sorted, with one time, no owner fields and fixed modes, and the installer stores no times.
 set -euo pipefail
 
-if [ $# -ne 7 ]; then
-    sed -n '6,15p' "$0" >&2
+if [ $# -ne 8 ]; then
+    sed -n '6,14p' "$0" >&2
     exit 2
 fi
-exe=$1 prefix=$2 runtime=$3 manifest=$4 version=$5 epoch=$6 out=$7
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-packaging=$root/packaging/windows
+exe=$1 prefix=$2 runtime=$3 texts=$4 version=$5 epoch=$6 copyright=$7 out=$8
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
 name=chronwick-$version-win64
 
 fail() {
@@ -32,14 +33,6 @@ fail() {
     exit 1
 }
 
-[[ $version =~ ^[0-9]+(\.[0-9]+){0,3}$ ]] || fail "VERSION must be numbers and dots, not '$version'"
-[[ $epoch =~ ^[0-9]+$ ]] || fail "EPOCH must be seconds since 1970, not '$epoch'"
-for file in "$exe" "$prefix/bin/SDL.dll" "$manifest"; do
-    [ -f "$file" ] || fail "$file is missing"
-done
-for folder in "$prefix/licenses" "$prefix/source" "$runtime/Fonts" "$runtime/graphics"; do
-    [ -d "$folder" ] || fail "$folder is missing"
-done
 fonts=$(find "$runtime/Fonts" -maxdepth 1 -name '*.ttf' | wc -l)
 pictures=$(find "$runtime/graphics" -maxdepth 1 -name '*.gif' | wc -l)
 [ "$fonts" -eq 7 ] || fail "$runtime/Fonts holds $fonts .ttf files, not 7"
@@ -66,30 +59,11 @@ cp -RL "$prefix/source/." "$stage/source/"
 
 # One licence text per font package, from the build host's Debian package.
 while IFS='|' read -r _ _ _ package _; do
-    package=${package//[[:space:]]/}
-    copyright=/usr/share/doc/$package/copyright
-    [ -f "$copyright" ] || fail "$copyright is missing: install $package"
-    cp "$copyright" "$stage/licenses/$package.txt"
-done < <(sed -E '/^[[:space:]]*(#|$)/d' "$manifest")
-
-# Text written here gets Windows line ends.
-crlf() {
-    sed 's/$/\r/'
-}
-# Chronwick's own licence: the copyright line and the MIT paragraph of debian/copyright, without
-# its one-space indent and with its "." lines made empty again.
-{
-    sed -n 's/^Copyright: /Copyright /p' "$root/debian/copyright" | head -n 1
-    echo
-    sed -n '/^License: MIT$/,/^$/{/^ /{s/^ \.$//;s/^ //;p}}' "$root/debian/copyright"
-} | crlf >"$stage/licenses/Chronwick-MIT.txt"
-grep -q 'Permission is hereby granted' "$stage/licenses/Chronwick-MIT.txt" ||
-    fail "no MIT licence text found in debian/copyright"
-# UTF-8 with a byte order mark, so that Notepad before Windows 10 shows the "©" of the credits.
-{
-    printf '\xef\xbb\xbf'
-    sed "s/@PROJECT_VERSION@/$version/g" "$packaging/README.txt.in" | crlf
-} >"$stage/README.txt"
+    copyright_file=/usr/share/doc/$package/copyright
+    [ -f "$copyright_file" ] || fail "$copyright_file is missing: install $package"
+    cp "$copyright_file" "$stage/licenses/$package.txt"
+done < <(sh "$root/tools/find_fonts.sh" list "$root/assets/fonts.manifest")
+cp -R "$texts/." "$stage/"
 
 # Every licence file the README points to (fonts-*.txt as a pattern) must be there.
 while read -r mentioned; do
@@ -122,14 +96,13 @@ rm -f "$zip_file" "$setup_file"
     echo '!macro CHRONWICK_INSTALL_FILES'
     folder=-
     for file in "${files[@]}"; do
-        dir=$(dirname "$file")
+        # The file's folder as "" or "/Fonts", and so on.
+        dir=./$file
+        dir=${dir%/*}
+        dir=${dir#.}
         if [ "$dir" != "$folder" ]; then
             folder=$dir
-            if [ "$dir" = . ]; then
-                echo "    SetOutPath \"\$INSTDIR\""
-            else
-                echo "    SetOutPath \"\$INSTDIR\\${dir//\//\\}\""
-            fi
+            echo "    SetOutPath \"\$INSTDIR${dir//\//\\}\""
         fi
         echo "    File \"$stage/$file\""
     done
@@ -147,10 +120,8 @@ rm -f "$zip_file" "$setup_file"
 
 size_kb=$(cd "$stage" && find . -type f -printf '%s\n' | awk '{ s += $1 } END { print int((s + 1023) / 1024) }')
 IFS=. read -r -a parts <<<"$version.0.0.0"
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" \
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DCOPYRIGHT="$copyright" \
     -DVERSION_QUAD="${parts[0]}.${parts[1]}.${parts[2]}.${parts[3]}" -DSIZE_KB="$size_kb" \
-    -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "$packaging/installer.nsi"
+    -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "$here/installer.nsi"
 
-for file in "$zip_file" "$setup_file"; do
-    echo "$file $(stat -c %s "$file") bytes"
-done
+stat -c '%n %s bytes' "$zip_file" "$setup_file"
