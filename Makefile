@@ -117,15 +117,9 @@ windows-test:
 	@$(MAKE) --no-print-directory build-all
 	@$(MAKE) --no-print-directory windows WINDOWS_TESTS=1
 	@cmake --build $(WINDOWS_BUILD) -j$(JOBS)
-	@# The in-process tests share one wine prefix, made before ctest lists the tests in it, and
-	@# one wineserver kept up for the whole run: one that ends when its last program does can
-	@# refuse the next program as it goes ("recvmsg: Connection reset by peer"). Wine's services
-	@# start with the first program and keep its output open, so that one writes nowhere.
-	@cd $(WINDOWS_BUILD) && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all \
-	    WINEDLLOVERRIDES='mscoree,mshtml=' && \
-	if [ ! -d wine ]; then wineboot -i >/dev/null 2>&1 && wineserver -w; fi && \
-	wineserver -p && wine cmd /c exit >/dev/null 2>&1 && \
-	{ ctest --output-on-failure -j$(JOBS); status=$$?; wineserver -k; exit $$status; }
+	@# The in-process tests share one wine prefix, made before ctest lists the tests in it.
+	@bash tests/windows/wine_lib.sh $(WINDOWS_BUILD)/wine \
+	    ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j$(JOBS)
 
 # The sizes of the Windows downloads, and the Windows clock beside the reference loop under wine
 # on Xvfb: first frame, CPU and wake-ups of the program, of wine's processes and of the X server

@@ -18,38 +18,14 @@
 # X server, and from 5 s on), context switches and threads from pidstat, peak memory from GNU
 # time. PROCESS_RESULTS=FILE also writes the figures there as "name value" lines (for
 # bench/run.sh).
-set -euo pipefail
-
-if [ $# -ne 1 ]; then
-    echo "usage: bench/process.sh BUILD_DIR" >&2
-    exit 2
-fi
-# The private X servers, and the cleanup of every program started under them.
-# shellcheck source=tools/x_session.sh
-source "$(dirname "$0")/../tools/x_session.sh"
-build=$(cd "$1" && pwd)
-seconds=${PROCESS_SECONDS:-20}
-launches=${FIRST_FRAME_LAUNCHES:-3}
-steady_from=5
-[ "$seconds" -gt "$steady_from" ] || steady_from=0
-
-probe=$build/bench/first_frame_probe
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
+build=$folder
 declare -A binary_of=([clock]=$build/chronwick [reference]=$build/bench/reference_loop)
-for program in "${binary_of[@]}" "$probe"; do
-    if [ ! -x "$program" ]; then
-        echo "process.sh: $program is missing: build first (make bench)" >&2
-        exit 1
-    fi
-done
+runner=()
 # clock_folder links the fonts and pictures from here.
 runtime_dir=$build/runtime
-if [ ! -d "$runtime_dir/Fonts" ] || [ ! -d "$runtime_dir/graphics" ]; then
-    echo "process.sh: $runtime_dir has no Fonts/ or graphics/: build first (make bench)" >&2
-    exit 1
-fi
-
-work=$(mktemp -d /tmp/chronwick-process.XXXXXX)
-trap 'stop_started; rm -rf "$work"' EXIT
+require_built bench "${binary_of[@]}" "$probe" "$runtime_dir/Fonts" "$runtime_dir/graphics"
 # Tools of its own, beside the test tools: ps, pidstat and GNU time.
 "$root/tools/setup-debian.sh" test procps sysstat time
 require_tools pidstat ps /usr/bin/time
@@ -59,6 +35,9 @@ make_folder() {
     clock_folder "$1"
     printf '12\n1\n680\n100\n' >"$1/config.cwk"
 }
+in_session() {
+    env DISPLAY="${display_of[$1]}" SDL_VIDEODRIVER=x11 "${@:2}"
+}
 
 # figure NAME: the value of a figure gathered so far, or "none".
 figure() {
@@ -67,44 +46,18 @@ figure() {
 }
 
 # Each program on an X server of its own, the same one for all its runs.
-declare -A display_of=() xvfb_of=()
-for program in clock reference; do
-    start_xvfb >&2
-    display_of[$program]=$xvfb_display xvfb_of[$program]=$xvfb_pid
-done
-
-# probe_launch PROGRAM LAUNCH [--window-only]: one launch of PROGRAM under the probe, which ends
-# it once it has its figures and prints them; the program's output goes to its folder.
-probe_launch() {
-    local folder=$work/$1-$2 binary=${binary_of[$1]} display=${display_of[$1]}
-    shift 2
-    make_folder "$folder"
-    (cd "$folder" && exec env DISPLAY="$display" SDL_VIDEODRIVER=x11 "$probe" "$@" "$binary") \
-        2>"$folder/output.log" || true
-}
-
-# median NAME PROGRAM: the median of the probe's figure NAME over the launches of PROGRAM.
-median() {
-    awk -v k="$1" '$1 == k && $2 != "none" { print $2 }' "$work/$2-launches" | sort -g |
-        awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "none" }'
-}
-
-echo "Timing $launches launches of the clock and of the reference loop to their first frame..." >&2
-for launch in $(seq "$launches"); do
-    probe_launch clock "$launch" >>"$work/clock-launches"
-    probe_launch reference "$launch" --window-only >>"$work/reference-launches"
-    sleep 0.5
-done
+start_servers
+time_launches launches "$launches"
 cat >"$work/figures" <<EOT
 seconds $seconds
-clock_window_ms $(median window_ms clock)
-reference_window_ms $(median window_ms reference)
-first_frame_ms $(median first_frame_ms clock)
-first_frame_cpu_ms $(median first_frame_cpu_ms clock)
+clock_window_ms $(median window_ms clock launches)
+reference_window_ms $(median window_ms reference launches)
+first_frame_ms $(median first_frame_ms clock launches)
+first_frame_cpu_ms $(median first_frame_cpu_ms clock launches)
 EOT
 if [ "$(figure first_frame_ms)" = none ]; then
     echo "process.sh: the clock never showed its background; its output:" >&2
-    cat "$work/clock-1/output.log" >&2
+    cat "$work/clock-launches-1/output.log" >&2
     exit 1
 fi
 

@@ -16,15 +16,16 @@
 #   key_lines DIR         the clock's state, window and keys
 #   process_figures SECONDS PID...
 #                         processor time and wake-ups of processes over the next SECONDS
+#   pid_namespace         the command words that run a program in a PID namespace of its own
 #   launcher_hints        the SDL hints the launcher sets, as NAME=value words
 
 # A driver may source this before the library it includes does: the first time counts.
 [ -z "${x_session_dir:-}" ] || return 0
+pid_namespace=(unshare --pid --kill-child --mount-proc)
+[ "$(id -u)" -eq 0 ] || pid_namespace+=(--map-current-user)
 if [ "$$" -ne 1 ]; then
-    namespace=(unshare --pid --kill-child --mount-proc)
-    [ "$(id -u)" -eq 0 ] || namespace+=(--map-current-user)
-    if "${namespace[@]}" true 2>/dev/null; then
-        exec "${namespace[@]}" bash "$0" "$@"
+    if "${pid_namespace[@]}" true 2>/dev/null; then
+        exec "${pid_namespace[@]}" bash "$0" "$@"
     fi
     echo "x_session: no PID namespace to be had; a hard kill may leave processes behind" >&2
 fi
@@ -110,6 +111,7 @@ start_xvfb() {
 
 # The SDL hints the installed launcher sets, as NAME=value words, read from the launcher itself:
 # the clock is measured and tested as the launcher starts it.
+# shellcheck disable=SC2016 # a literal ${ in the pattern
 mapfile -t launcher_hints < <(sed -n 's/^ *\(SDL_[A-Z_]*\)=\${SDL_[A-Z_]*:-\(.*\)}$/\1=\2/p' \
     "$root/packaging/chronwick.sh.in")
 
@@ -234,15 +236,18 @@ key_lines() {
 }
 
 # process_figures SECONDS PID...: over the next SECONDS, a line a process: "PID cpu_pct
-# side_cpu_pct wakeups_per_s side_wakeups_per_s threads" from pidstat (sysstat), where side means
-# the threads besides the main one and a wake-up is a context switch of any of its threads.
+# side_cpu_pct wakeups_per_s side_wakeups_per_s threads name" from pidstat (sysstat), where side
+# means the threads besides the main one and a wake-up is a context switch of any of its threads.
+# PID ALL takes every process pidstat sees (in a PID namespace, those of the namespace).
 process_figures() {
     local seconds=$1
     shift
     LC_ALL=C pidstat -h -u -w -t -p "$(IFS=,; echo "$*")" "$seconds" 1 | awk '
         $1 == "#" { for (i = 2; i <= NF; i++) col[$i] = i - 1; next }
         NF && col["TGID"] {
-            if ($col["TID"] == "-") { pid = $col["TGID"]; cpu[pid] = $col["%CPU"]; next }
+            if ($col["TID"] == "-") {
+                pid = $col["TGID"]; cpu[pid] = $col["%CPU"]; name[pid] = $col["Command"]; next
+            }
             switches = $col["cswch/s"] + $col["nvcswch/s"]
             threads[pid]++
             wakeups[pid] += switches
@@ -250,6 +255,6 @@ process_figures() {
         }
         END {
             for (pid in cpu)
-                print pid, cpu[pid], side[pid] + 0, wakeups[pid] + 0, side_wakeups[pid] + 0, threads[pid]
+                print pid, cpu[pid], side[pid] + 0, wakeups[pid] + 0, side_wakeups[pid] + 0, threads[pid], name[pid]
         }'
 }

@@ -4,6 +4,7 @@
 # window at the default size, reports each font entry that did not open and each frame whose
 # words it could not draw, fits and shows the legend, and quits on Esc with status 0. Each input
 # is checked on its own in-process.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 

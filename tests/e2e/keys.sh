@@ -3,6 +3,7 @@
 # and acts. Each command that changes what the clock view shows fits the window to the phrase
 # for 58:58:58 in the current font, the legend gets 500 x 110, a size step that stops at the
 # edge of its family leaves a hand-made size alone, and C saves the state the keys left behind.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
@@ -44,5 +45,5 @@ expect_output "fopen failed on config" "Key pressed 39 " "Key pressed 42 " "Key 
 new_folder quit-with-q
 start_clock
 press q 24
-wait_exit 2
+wait_exit
 expect_output "fopen failed on config" "Key pressed 24 "

@@ -3,14 +3,15 @@
 #   CLOCK RUNTIME_DIR FIT_SIZE CLOSE_WINDOW [scenario arguments...]
 # It runs the built clock the way a person does: in a fresh folder that links the runtime Fonts/
 # and graphics/, in a real X window on a private Xvfb display, with real key presses and window
-# operations, and checks what that person would see and get.
+# operations, and checks what that person would see and get. Given the Windows zip as CLOCK (and
+# - as RUNTIME_DIR), it runs the Windows clock under wine instead (tests/windows/clock_lib.sh).
 set -euo pipefail
 
 # The private X server and the cleanup of every process a scenario starts.
 # shellcheck source=tools/x_session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 
-readonly clock_bin=$1 runtime_dir=$2 fit_size_bin=$3 close_window_bin=$4
+clock_bin=$1 runtime_dir=$2 fit_size_bin=$3 close_window_bin=$4
 shift 4
 
 readonly normal_caption="Chronwick a Klingon Clock - Quillmark 2006"
@@ -18,12 +19,16 @@ readonly birthday_caption="QA TLHO' From Quillmark"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-e2e.XXXXXX")
 run_dir="" clock_pid="" win=""
-# How the clock is started in the run folder, where it writes its output and the code its Esc key
-# reports: a driver for another build of the clock (tests/windows/) sets its own.
+# What differs between the builds: how the clock and the fit-size helper start in a run folder,
+# where the clock writes its output, how far its key codes lie below X keycodes (the scenarios
+# name X keycodes), its line end in config.cwk, and how long it may take to end.
+platform=linux
 clock_command=("$clock_bin")
+fit_size_command=("$fit_size_bin")
 clock_output_file=out.txt
-escape_code=9
+key_code_offset=0
 settings_line_end=$'\n'
+quit_seconds=2
 
 # The clock's standard output so far, line ends without CR.
 clock_output() {
@@ -63,12 +68,12 @@ new_folder() {
     clock_folder "$run_dir"
 }
 
-# Replaces the folder's link to the runtime $1 (Fonts or graphics) with a folder of links to
-# each of its files but the ones named after it.
+# Replaces the folder's runtime $1 (Fonts or graphics) with a folder of links to each of its
+# files but the ones named after it.
 leave_out() {
     local folder=$1 file
     shift
-    rm "$run_dir/$folder"
+    rm -r "${run_dir:?}/$folder"
     mkdir "$run_dir/$folder"
     for file in "$runtime_dir/$folder"/*; do
         [[ " $* " == *" ${file##*/} "* ]] || ln -s "$file" "$run_dir/$folder/"
@@ -165,10 +170,15 @@ expect_caption() {
     [[ $seen == "$1" ]] || fail "expected the caption \"$1\", saw \"$seen\""
 }
 
-# The clock's whole standard output so far equals the lines given.
+# The clock's whole standard output so far equals the lines given, where "Key pressed N " names
+# the X keycode N.
 expect_output() {
-    local expected seen
-    expected=$(printf '%s\n' "$@")
+    local expected seen line
+    expected=$(for line; do
+        [[ ! $line =~ ^Key\ pressed\ ([0-9]+)\ $ ]] ||
+            line="Key pressed $((BASH_REMATCH[1] - key_code_offset)) "
+        printf '%s\n' "$line"
+    done)
     seen=$(clock_output)
     [[ $seen == "$expected" ]] ||
         fail "expected the output"$'\n'"$expected"$'\n'"--- saw"$'\n'"$seen"
@@ -183,9 +193,9 @@ key_reports() {
 }
 
 # A real key press and release of keysym $1; waits until the clock reports the release with the
-# X keycode $2.
+# X keycode $2 (less the build's offset).
 press() {
-    local before last
+    local before last code=$(($2 - key_code_offset))
     before=$(key_reports)
     settle_window
     xdotool windowfocus --sync "$win" 2>/dev/null || true
@@ -195,8 +205,8 @@ press() {
         sleep 0.05
     done
     last=$(clock_output | grep '^Key pressed ' | tail -n 1) || true
-    [[ $last == "Key pressed $2 " && $(key_reports) -eq $((before + 1)) ]] ||
-        fail "after pressing $1 expected a new line \"Key pressed $2 \", the last is \"$last\""
+    [[ $last == "Key pressed $code " && $(key_reports) -eq $((before + 1)) ]] ||
+        fail "after pressing $1 expected a new line \"Key pressed $code \", the last is \"$last\""
 }
 
 # Resizes the window by hand, as a window manager does, and waits for the clock to follow. The
@@ -211,19 +221,20 @@ hand_resize() {
     wait_drawn
 }
 
-# Waits (up to $1 s) for the clock to end, which it must do with status 0.
+# Waits (up to $1 s, by default the build's $quit_seconds) for the clock to end, which it must do
+# with status 0.
 wait_exit() {
-    local status=0
-    wait_for_exit "$1" || status=$?
-    ((status != 124)) || fail "the clock still runs $1 s after being told to quit"
+    local status=0 seconds=${1:-$quit_seconds}
+    wait_for_exit "$seconds" || status=$?
+    ((status != 124)) || fail "the clock still runs $seconds s after being told to quit"
     ((status < 128)) || fail "the clock died from signal $((status - 128))"
     ((status == 0)) || fail "the clock exited with status $status, expected 0"
 }
 
 # Quits with Esc, as every run ends.
 quit_clock() {
-    press Escape "$escape_code"
-    wait_exit 2
+    press Escape 9
+    wait_exit
 }
 
 # Waits (up to 3 s) for the settings file to hold exactly the lines given.
@@ -259,7 +270,8 @@ write_settings() {
 # The size ("WxH") a fitted clock view must have for font index $1, layout $2 and seconds shown
 # ($3 = 1) or not, from the clock's own sizing on the font file itself.
 fit_size() {
-    (cd "$runtime_dir" && "$fit_size_bin" "$@") || fail "cannot work out the fit of font $1"
+    (cd "$runtime_dir" && "${fit_size_command[@]}" "$@" | tr -d '\r') ||
+        fail "cannot work out the fit of font $1"
 }
 
 # Takes a screenshot of the window as $work/$1.png and prints that file name.
@@ -295,3 +307,8 @@ expect_pixels() {
     ((n >= $7 && n <= $8)) ||
         fail "expected $7 to $8 $9 pixels at $2,$3 (${4}x$5) of ${1##*/}, found $n"
 }
+
+if [[ $clock_bin == *.zip ]]; then
+    # shellcheck source=tests/windows/clock_lib.sh
+    source "$(dirname "${BASH_SOURCE[0]}")/../windows/clock_lib.sh"
+fi

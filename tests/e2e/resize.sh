@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A hand resize is applied at once and the whole window is painted; the next S fits it again,
 # and Esc after another hand resize ends the clock cleanly.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 

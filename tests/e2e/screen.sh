@@ -2,6 +2,7 @@
 # What the window shows: the shimmering dark red background, the words in cream and the numeral
 # row in gold (the rows of the other layouts are drawn by the same code, checked in-process), and
 # the legend's pictures with their labels.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 

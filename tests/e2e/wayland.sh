@@ -12,6 +12,7 @@ done
 runtime=$(sh "$(dirname "$0")/../../tools/sdl_runtime.sh" "$1") || runtime="no SDL 1.2"
 [[ $runtime == compat* ]] || skip "the clock loads $runtime, not the SDL 1.2 compat runtime"
 
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 start_sway
 # As nobody (when root), the clock runs on a copy of itself and its files, so that nobody can

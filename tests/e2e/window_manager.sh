@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Under a real window manager the window stays where the user put it through every refit and
 # hand resize, a drag of its frame's corner goes all the way, and Esc ends the clock.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 

@@ -1,15 +1,8 @@
 # shellcheck shell=bash disable=SC2034,SC2154
-# The end-to-end driver (tests/e2e/lib.sh) for the Windows clock under wine, sourced by each
-# Windows scenario with the arguments
-#   ZIP FIT_SIZE_EXE CLOSE_WINDOW [scenario arguments...]
-# Each run folder is a fresh copy of the unpacked zip, where the clock writes stdout.txt beside
-# itself with CR LF line ends; its keys report PC set-1 codes.
-# The session first, so that it starts the script again in its namespace with the script's own
-# arguments.
-# shellcheck source=tools/x_session.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
-# shellcheck source=tests/e2e/lib.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" "$1" "${TMPDIR:-/tmp}" "$2" "$3" "${@:4}"
+# The Windows layer of the window scenarios' driver: tests/e2e/lib.sh sources it when the clock
+# it is given is the Windows zip. Each run folder is a fresh copy of the unpacked zip, where the
+# clock runs under wine in a private prefix, writes stdout.txt beside itself with CR LF line
+# ends, and reports PC set-1 codes (the X keycode - 8).
 # shellcheck source=tests/windows/wine_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
 # The wineserver first, so that the programs it runs end at once; cleanup then reports how the
@@ -17,28 +10,25 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
 trap 'exit_status=$?; wine_stop; (exit "$exit_status"); cleanup' EXIT
 require_tools unzip
 
-unpacked=$work/unpacked
-unzip -q "$clock_bin" -d "$unpacked"
-unpacked=$(echo "$unpacked"/*)
+unzip -q "$clock_bin" -d "$work/unpacked"
+runtime_dir=$(echo "$work/unpacked"/*)
+platform=windows
 clock_command=(SDL_VIDEODRIVER=windib wine chronwick.exe)
+fit_size_command=(wine "$fit_size_bin")
 clock_output_file=stdout.txt
-escape_code=1
+key_code_offset=8
 settings_line_end=$'\r\n'
-start_xvfb
-wine_prefix
-wine_keep_server
+quit_seconds=5
+wine_started=""
 
+# The prefix is made on the first run folder, once the scenario has started its X server: wine's
+# services take the display they start with.
 new_folder() {
+    if [[ -z $wine_started ]]; then
+        wine_prefix
+        wine_keep_server
+        wine_started=1
+    fi
     run_dir=$work/$1
-    cp -R "$unpacked" "$run_dir"
-}
-
-leave_out() {
-    local folder=$1
-    shift
-    (cd "$run_dir/$folder" && rm -- "$@")
-}
-
-fit_size() {
-    (cd "$unpacked" && wine "$fit_size_bin" "$@" | tr -d '\r') || fail "cannot work out the fit of font $1"
+    cp -R "$runtime_dir" "$run_dir"
 }

@@ -1,8 +1,13 @@
 # shellcheck shell=bash disable=SC2034
-# What every Windows scenario shares: a private wine prefix in a scratch folder. Sourced after
-# tools/x_session.sh (directly, or through tests/e2e/lib.sh); the script's EXIT trap calls
-# wine_stop after its own cleanup.
-#   wine_prefix            makes the prefix (wineboot, timed; sets wine_prefix_seconds)
+# Wine, set up one way for every Windows test and benchmark: a 64-bit prefix, wine's notes off,
+# no Mono or Gecko install dialog (the clock needs neither .NET nor a browser engine). Sourced
+# after tools/x_session.sh; the script's EXIT trap calls wine_stop before its own cleanup. Run as
+# a command, it runs the in-process suite (make windows-test):
+#   wine_lib.sh PREFIX COMMAND...
+#                          COMMAND, in a PID namespace, with PREFIX made and its wineserver kept
+#                          up, then stopped: ctest lists the tests in the prefix before it runs any
+#   wine_prefix [PREFIX]   makes the prefix (wineboot, timed) where it is missing; by default a
+#                          private one in a scratch folder
 #   wine_keep_server       keeps its wineserver up until wine_stop
 #   wine_run PROGRAM...    runs a Windows program to its end; returns its exit status
 #   wine_start DIR PROGRAM...
@@ -14,13 +19,13 @@
 #   wine_folder NAME       a shell folder of the wine user, such as LOCALAPPDATA, as a Unix path
 #   wine_key_exists KEY    whether the registry key exists
 set -euo pipefail
+# shellcheck source=tools/x_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/x_session.sh"
 require_tools wine wineserver winepath
 
 wine_scratch=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-wine.XXXXXX")
 export WINEPREFIX=$wine_scratch/prefix WINEARCH=win64 WINEDEBUG=-all
-# No Mono or Gecko install dialog: the clock needs neither .NET nor a browser engine.
 export WINEDLLOVERRIDES='mscoree,mshtml='
-wine_prefix_seconds=""
 wine_out=$wine_scratch/wine-out.txt
 wine_err=$wine_scratch/wine-err.txt
 
@@ -38,15 +43,17 @@ wine_quiet() {
 }
 
 wine_prefix() {
-    local start=$SECONDS
+    local start=$SECONDS log
+    WINEPREFIX=$(realpath -m "${1:-$WINEPREFIX}")
+    [ ! -f "$WINEPREFIX/system.reg" ] || return 0
     # Its notes on a first start (a new prefix, no 32-bit part) are no news; kept for a failure.
-    wineboot -i >"$wine_scratch/wineboot.log" 2>&1 || {
-        cat "$wine_scratch/wineboot.log" >&2
+    log=$(mktemp "$wine_scratch/wineboot.XXXXXX")
+    wineboot -i >"$log" 2>&1 || {
+        cat "$log" >&2
         return 1
     }
     wineserver -w
-    wine_prefix_seconds=$((SECONDS - start))
-    echo "wine prefix ready in ${wine_prefix_seconds} s"
+    echo "wine prefix ready in $((SECONDS - start)) s"
 }
 
 # One wineserver from now to wine_stop: one that ends when its last program does can refuse the
@@ -83,3 +90,10 @@ wine_folder() {
 wine_key_exists() {
     wine_quiet wine reg query "$1" >/dev/null 2>&1
 }
+
+if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
+    trap 'wine_stop; stop_started' EXIT
+    wine_prefix "$1"
+    wine_keep_server
+    "${@:2}"
+fi
