@@ -6,8 +6,8 @@
 # silently into a folder the ANSI code page cannot spell (/D=), with start at sign-in off; its
 # clock runs there, writes stdout.txt and saves; while it runs the installer exits with 3 and
 # changes nothing. The upgrade with /STARTUP=1 leaves exactly the zip's files, the uninstaller
-# and config.cwk byte for byte, both shortcuts and the Uninstall key. A silent uninstall removes
-# all of that but config.cwk.
+# and config.cwk byte for byte, both shortcuts starting in that folder, and the Uninstall key.
+# A silent uninstall removes all of that but config.cwk.
 set -euo pipefail
 # Wine's ANSI code page follows the locale; C.UTF-8 is in every Debian and gives 1252.
 export LC_ALL=C.UTF-8
@@ -105,7 +105,14 @@ diff <(printf '%s\n' "${expected_files[@]}" config.cwk | LC_ALL=C sort) <(instal
 diff -r -x uninstall.exe -x config.cwk "$expected" "$install_dir" >/dev/null ||
     fail "an installed file differs from the zip's"
 cmp "$config" "$wine_scratch/config.saved" || fail "the upgrade changed config.cwk"
-[[ -f $menu/Chronwick.lnk && -f $startup/Chronwick.lnk ]] || fail "a shortcut is missing"
+# Each shortcut starts the clock in its folder: "Start in" holds that folder's path as UTF-16,
+# which the target's path continues with a backslash.
+hex() { od -An -tx1 -v | tr -d ' \n'; }
+start_in=$(printf '%s' "$windows_dir" | iconv -t UTF-16LE | hex)
+for shortcut in "$menu/Chronwick.lnk" "$startup/Chronwick.lnk"; do
+    hex <"$shortcut" | grep -o "$start_in...." | grep -q -v '5c00$' ||
+        fail "$shortcut is missing or does not start in the clock's folder"
+done
 wine_key_exists "$uninstall_key" || fail "no key $uninstall_key"
 # reg query prints in the console's code page, which has no Ł; an exported file is UTF-16.
 wine_quiet wine reg export "$uninstall_key" "$(wine_quiet winepath -w "$wine_scratch/key.reg" | tr -d '\r')" /y >/dev/null
