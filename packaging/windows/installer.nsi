@@ -84,6 +84,8 @@ Section /o "Start at sign-in" SecStartup
         "$INSTDIR\chronwick.exe" 0
 SectionEnd
 
+; Start at sign-in as /STARTUP= says, else as the last install left it: read before its
+; uninstaller removes the shortcut.
 Function .onInit
     ${GetParameters} $0
     ClearErrors
