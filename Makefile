@@ -10,9 +10,9 @@ BUILD ?= build
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 # The Windows build's own tools: the cross compiler and the installer maker; for its tests, wine
-# and GoogleTest's sources too.
+# and GoogleTest's sources too, and what reads the manifest in chronwick.exe.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
-WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip icoutils libxml2-utils
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
 	package debian-check fresh-root windows windows-test bench-windows clean

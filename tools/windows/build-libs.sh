@@ -12,12 +12,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 host=x86_64-w64-mingw32
 toolchain=$here/mingw-w64-x86_64.cmake
+# SDL's entry code opening stdout.txt by a wide path; shipped in source/ beside SDL's tarball.
+sdl_patch=$here/sdl-wide-paths.patch
 
 die() { echo "build-libs.sh: $*" >&2; exit 1; }
 command -v $host-gcc >/dev/null || die "$host-gcc not found (Debian: g++-mingw-w64-x86-64)"
 
 cache=${CHRONWICK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/chronwick}
-key=$({ cat "$here/sources.txt" "$0" "$toolchain"; $host-gcc --version; } | sha256sum | cut -c1-16)
+key=$({ cat "$here/sources.txt" "$0" "$toolchain" "$sdl_patch"; $host-gcc --version; } | sha256sum | cut -c1-16)
 prefix=$cache/windows-libs/$key
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
@@ -88,6 +90,7 @@ while read -r name repo_path commit gz_sum tar_sum; do
     mkdir "$work/$name"
     tar -xzf "$work/$name.tar.gz" -C "$work/$name" --strip-components=1
 done <"$here/sources.txt"
+step "SDL patch" "$work/SDL" patch -p1 -i "$sdl_patch"
 
 echo "Building the Windows libraries into $prefix (a few minutes)" >&2
 jobs=$(nproc)
@@ -131,7 +134,9 @@ cp "$work/SDL/COPYING" "$stage/licenses/SDL-LGPL-2.1.txt"
 cp "$work/SDL_image/COPYING" "$stage/licenses/SDL_image-zlib.txt"
 cp "$work/SDL_ttf/COPYING" "$stage/licenses/SDL_ttf-zlib.txt"
 cp "$work/freetype/docs/FTL.TXT" "$stage/licenses/FreeType-FTL.txt"
-cp "$work/SDL.tar.gz" "$stage/source/${original[SDL]}"
+# gzip -n of the verified tar: the same bytes whether the tarball came from a folder or GitHub.
+gzip -dc "$work/SDL.tar.gz" | gzip -n -9 >"$stage/source/${original[SDL]}"
+cp "$sdl_patch" "$stage/source/"
 
 # libtool archives and man pages are of no use to a cross build; the .pc files and sdl-config
 # name the staging folder until they are pointed at where the prefix will be.
