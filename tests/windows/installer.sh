@@ -65,6 +65,12 @@ diff <(printf '%s\n' "${expected_files[@]}") <(installed_list "$install_dir") ||
 diff -r -x uninstall.exe "$expected" "$install_dir" >/dev/null ||
     fail "an installed file differs from the zip's"
 pass "installed the zip's $((${#expected_files[@]} - 1)) files and the uninstaller in $install_dir"
+# A signed installer (signed.sh) must have written a signed uninstaller.
+if [ -n "${CHRONWICK_VERIFY_CA:-}" ]; then
+    osslsigncode verify -CAfile "$CHRONWICK_VERIFY_CA" -in "$install_dir/uninstall.exe" >/dev/null ||
+        fail "the installed uninstall.exe has no valid signature"
+    pass "the installed uninstall.exe is signed"
+fi
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
 wine_key_exists "$uninstall_key" || fail "no key $uninstall_key"
 quiet=$(wine_quiet wine reg query "$uninstall_key" /v QuietUninstallString | tr -d '\r' |

@@ -12,7 +12,8 @@
 #   VERSION   the release, such as 1.0.0
 #   EPOCH     SOURCE_DATE_EPOCH: the time of every zip entry
 #   OUT       the folder to write the two files to
-# STRIP names the mingw strip (default x86_64-w64-mingw32-strip).
+# STRIP names the mingw strip (default x86_64-w64-mingw32-strip). With CHRONWICK_SIGN_CERT set,
+# the programs are signed (packaging/windows/sign.sh).
 # Identical inputs give byte-identical files, whatever the inputs' file times, owners, modes or
 # the order a folder lists them in, and whenever the exe and DLL were linked: the entries go in
 # sorted, with one time, no owner fields and fixed modes, and the installer stores no times.
@@ -60,6 +61,13 @@ cp -L "$prefix/bin/SDL.dll" "$stage/"
 # Without debug data, and with EPOCH as the link time in the PE header, which the linker and
 # strip otherwise set to the time they ran (both read SOURCE_DATE_EPOCH).
 SOURCE_DATE_EPOCH=$epoch "$strip" "$stage/chronwick.exe" "$stage/SDL.dll"
+# Authenticode when a certificate is named: these two here, the installer and its uninstaller
+# as makensis writes them.
+sign=()
+if [ -n "${CHRONWICK_SIGN_CERT:-}" ]; then
+    sign=(-DSIGN="$packaging/sign.sh")
+    "$packaging/sign.sh" "$stage/chronwick.exe" "$stage/SDL.dll"
+fi
 cp -RL "$runtime/Fonts" "$runtime/graphics" "$stage/"
 cp -RL "$prefix/licenses/." "$stage/licenses/"
 cp -RL "$prefix/source/." "$stage/source/"
@@ -149,7 +157,7 @@ size_kb=$(cd "$stage" && find . -type f -printf '%s\n' | awk '{ s += $1 } END { 
 IFS=. read -r -a parts <<<"$version.0.0.0"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" \
     -DVERSION_QUAD="${parts[0]}.${parts[1]}.${parts[2]}.${parts[3]}" -DSIZE_KB="$size_kb" \
-    -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "$packaging/installer.nsi"
+    -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "${sign[@]}" "$packaging/installer.nsi"
 
 for file in "$zip_file" "$setup_file"; do
     echo "$file $(stat -c %s "$file") bytes"

@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Checks YAML or JSON files against JSON schemas (draft 7), and the package manifests' hashes.
+
+usage: check_schemas.py [--files DIR] SCHEMA FILE [SCHEMA FILE...]
+With --files, every download a file names (InstallerUrl with InstallerSha256, url with hash)
+must be in DIR, under the last part of its address, with that sha256.
+"""
+import hashlib
+import json
+import os
+import re
+import sys
+
+import jsonschema
+import yaml
+
+
+class Loader(yaml.SafeLoader):
+    """YAML 1.1 without yes/no/on/off as booleans: a workflow's "on" stays a key."""
+
+
+Loader.yaml_implicit_resolvers = {
+    first: [(tag, regex) for tag, regex in resolvers if tag != "tag:yaml.org,2002:bool"]
+    for first, resolvers in yaml.SafeLoader.yaml_implicit_resolvers.items()
+}
+Loader.add_implicit_resolver("tag:yaml.org,2002:bool", re.compile("^(?:true|false)$"), "tf")
+
+
+def downloads(node):
+    """(address, sha256) of each download the document names."""
+    if isinstance(node, dict):
+        for url, digest in (("InstallerUrl", "InstallerSha256"), ("url", "hash")):
+            if url in node:
+                yield node[url], node.get(digest)
+        for value in node.values():
+            yield from downloads(value)
+    elif isinstance(node, list):
+        for value in node:
+            yield from downloads(value)
+
+
+def main(args):
+    files_dir = None
+    if args[:1] == ["--files"]:
+        files_dir, args = args[1], args[2:]
+    if not args or len(args) % 2:
+        sys.exit(__doc__)
+    errors = []
+    for schema_path, path in zip(args[::2], args[1::2]):
+        with open(schema_path, encoding="utf-8") as f:
+            schema = json.load(f)
+        with open(path, encoding="utf-8-sig") as f:
+            document = yaml.load(f, Loader=Loader)
+        for error in jsonschema.Draft7Validator(schema).iter_errors(document):
+            where = "/".join(str(p) for p in error.absolute_path)
+            errors.append(f"{path}: {where}: {error.message}")
+        for url, digest in downloads(document) if files_dir else ():
+            name = os.path.join(files_dir, url.rsplit("/", 1)[-1])
+            if not os.path.isfile(name):
+                errors.append(f"{path}: {url}: no {name}")
+                continue
+            with open(name, "rb") as f:
+                actual = hashlib.sha256(f.read()).hexdigest()
+            if str(digest).lower() != actual:
+                errors.append(f"{path}: {url}: hash {digest}, the file's is {actual}")
+    for error in errors:
+        print(error, file=sys.stderr)
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

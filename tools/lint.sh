@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# make lint: shellcheck -x over every shell script of the repository (honouring .shellcheckrc),
+# the CI workflow against SchemaStore's schema, and the winget and Scoop manifests of a stand-in
+# release against theirs, with their hashes; those must fail once a wrong hash and a missing
+# field are planted. Runs every check, then fails if any failed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+schemas=packaging/schemas
+status=0
+
+mapfile -t scripts < <(git ls-files | while read -r file; do
+    [[ -f $file && ($file == *.sh || $(head -n 1 "$file") =~ ^#!.*[/\ ](ba|da)?sh$) ]] &&
+        echo "$file"
+done)
+shellcheck -x "${scripts[@]}" || status=1
+for workflow in .github/workflows/*.yml; do
+    python3 tools/check_schemas.py "$schemas/github-workflow.json" "$workflow" || status=1
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+version=$(dpkg-parsechangelog -S Version)
+echo zip >"$work/chronwick-$version-win64.zip"
+echo setup >"$work/chronwick-$version-win64-setup.exe"
+tools/release.sh manifests "$work"
+check_manifests() {
+    python3 tools/check_schemas.py --files "$work" \
+        "$schemas/winget-version.json" "$work/Quillmark.Chronwick.yaml" \
+        "$schemas/winget-defaultLocale.json" "$work/Quillmark.Chronwick.locale.en-US.yaml" \
+        "$schemas/winget-installer.json" "$work/Quillmark.Chronwick.installer.yaml" \
+        "$schemas/scoop.json" "$work/chronwick.json"
+}
+check_manifests || status=1
+sed -i -E "s/(InstallerSha256: \")[0-9A-F]{64}/\1$(printf '%064d' 0)/" \
+    "$work/Quillmark.Chronwick.installer.yaml"
+sed -i '/"version"/d' "$work/chronwick.json"
+if ! errors=$(check_manifests 2>&1) && [[ $errors == *"hash 0000"* && $errors == *"'version' is a required"* ]]; then
+    echo "lint: the manifests pass their checks; a planted wrong hash and missing field fail them"
+else
+    echo "lint: the manifest check missed a planted wrong hash or missing field: $errors" >&2
+    status=1
+fi
+exit "$status"
