@@ -53,7 +53,7 @@ def main(args):
             document = yaml.load(f, Loader=Loader)
         for error in jsonschema.Draft7Validator(schema).iter_errors(document):
             where = "/".join(str(p) for p in error.absolute_path)
-            errors.append(f"{path}: {where}: {error.message}")
+            errors.append(f"{path}: {where}: {error.message[:300]}")
         for url, digest in downloads(document) if files_dir else ():
             name = os.path.join(files_dir, url.rsplit("/", 1)[-1])
             if not os.path.isfile(name):

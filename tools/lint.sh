@@ -34,7 +34,8 @@ check_manifests || status=1
 sed -i -E "s/(InstallerSha256: \")[0-9A-F]{64}/\1$(printf '%064d' 0)/" \
     "$work/Quillmark.Chronwick.installer.yaml"
 sed -i '/"version"/d' "$work/chronwick.json"
-if ! errors=$(check_manifests 2>&1) && [[ $errors == *"hash 0000"* && $errors == *"'version' is a required"* ]]; then
+if ! errors=$(check_manifests 2>&1) &&
+    [[ $errors == *"hash 0000"* && $errors == *"'version' is a required"* ]]; then
     echo "lint: the manifests pass their checks; a planted wrong hash and missing field fail them"
 else
     echo "lint: the manifest check missed a planted wrong hash or missing field: $errors" >&2
