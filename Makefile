@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc)
 # The Windows build's own tools: the cross compiler and the installer maker; for its tests, wine
 # and GoogleTest's sources too.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
-WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip osslsigncode
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip osslsigncode gnupg
 LINT_PACKAGES := shellcheck python3-jsonschema python3-yaml
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \

@@ -1,33 +1,21 @@
 #!/usr/bin/env python3
-"""Checks YAML or JSON files against JSON schemas (draft 7), and the package manifests' hashes.
-
-usage: check_schemas.py [--files DIR] SCHEMA FILE [SCHEMA FILE...]
-With --files, every download a file names (InstallerUrl with InstallerSha256, url with hash)
-must be in DIR, under the last part of its address, with that sha256.
-"""
+# Checks YAML or JSON files against JSON schemas (draft 7), and the package manifests' hashes:
+#   check_schemas.py [--files DIR] SCHEMA FILE [SCHEMA FILE...]
+# With --files, every download a file names (InstallerUrl with InstallerSha256, url with hash)
+# must be in DIR, under the last part of its address, with that sha256. YAML 1.1 reads an
+# unquoted on/off/yes/no as a boolean: quote such keys (a workflow's "on").
+"""usage: check_schemas.py [--files DIR] SCHEMA FILE [SCHEMA FILE...]"""
 import hashlib
 import json
 import os
-import re
 import sys
 
 import jsonschema
 import yaml
 
 
-class Loader(yaml.SafeLoader):
-    """YAML 1.1 without yes/no/on/off as booleans: a workflow's "on" stays a key."""
-
-
-Loader.yaml_implicit_resolvers = {
-    first: [(tag, regex) for tag, regex in resolvers if tag != "tag:yaml.org,2002:bool"]
-    for first, resolvers in yaml.SafeLoader.yaml_implicit_resolvers.items()
-}
-Loader.add_implicit_resolver("tag:yaml.org,2002:bool", re.compile("^(?:true|false)$"), "tf")
-
-
 def downloads(node):
-    """(address, sha256) of each download the document names."""
+    # (address, sha256) of each download the document names.
     if isinstance(node, dict):
         for url, digest in (("InstallerUrl", "InstallerSha256"), ("url", "hash")):
             if url in node:
@@ -50,7 +38,7 @@ def main(args):
         with open(schema_path, encoding="utf-8") as f:
             schema = json.load(f)
         with open(path, encoding="utf-8-sig") as f:
-            document = yaml.load(f, Loader=Loader)
+            document = yaml.safe_load(f)
         for error in jsonschema.Draft7Validator(schema).iter_errors(document):
             where = "/".join(str(p) for p in error.absolute_path)
             errors.append(f"{path}: {where}: {error.message[:300]}")

@@ -9,7 +9,8 @@
 # fails if any step fails.
 #
 # usage: tools/debian-check.sh [RELEASE...]   (as root, or a user with subordinate ids)
-# With CHRONWICK_DEBIAN_OUT set, the first release's source package and .debs are copied there.
+#        tools/debian-check.sh --out=DIR RELEASE...   also copies the first release's source
+#                                                     package and .debs to DIR
 #
 # The chroots run in user namespaces (unshare mode), so nothing is mounted on this machine. Each
 # release's root is a tarball made by mmdebstrap, kept in /var/cache/chronwick-roots/ and made
@@ -21,6 +22,11 @@ set -euo pipefail
 readonly cache=/var/cache/chronwick-roots
 # lintian's tags, in the summary below the step that found them.
 readonly summary_lines='^[A-Z]: chronwick'
+out_dir=""
+if [[ ${1:-} == --out=* ]]; then
+    out_dir=$(realpath "${1#*=}")
+    shift
+fi
 releases=("$@")
 [ ${#releases[@]} -ne 0 ] || releases=(bookworm forky)
 # shellcheck source=tools/unshare_root.sh
@@ -69,8 +75,8 @@ build_in_chroot() {
     fi
     grep -q '^Status: successful' "$log" || return 1
     # make release ships the source package and the .deb of the first release (Debian 12).
-    if [ -n "${CHRONWICK_DEBIAN_OUT:-}" ] && [ "$release" = "${releases[0]}" ]; then
-        cp "$dsc" "${dsc%.dsc}.tar.xz" "$out/chronwick_${version}_"*.deb "$CHRONWICK_DEBIAN_OUT/"
+    if [ -n "$out_dir" ] && [ "$release" = "${releases[0]}" ]; then
+        cp "$dsc" "${dsc%.dsc}.tar.xz" "$out/chronwick_${version}_"*.deb "$out_dir/"
     fi
 }
 

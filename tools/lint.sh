@@ -5,7 +5,6 @@
 # field are planted. Runs every check, then fails if any failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-schemas=packaging/schemas
 status=0
 
 mapfile -t scripts < <(git ls-files | while read -r file; do
@@ -14,7 +13,7 @@ mapfile -t scripts < <(git ls-files | while read -r file; do
 done)
 shellcheck -x "${scripts[@]}" || status=1
 for workflow in .github/workflows/*.yml; do
-    python3 tools/check_schemas.py "$schemas/github-workflow.json" "$workflow" || status=1
+    python3 tools/check_schemas.py packaging/schemas/github-workflow.json "$workflow" || status=1
 done
 
 work=$(mktemp -d)
@@ -23,18 +22,11 @@ version=$(dpkg-parsechangelog -S Version)
 echo zip >"$work/chronwick-$version-win64.zip"
 echo setup >"$work/chronwick-$version-win64-setup.exe"
 tools/release.sh manifests "$work"
-check_manifests() {
-    python3 tools/check_schemas.py --files "$work" \
-        "$schemas/winget-version.json" "$work/Quillmark.Chronwick.yaml" \
-        "$schemas/winget-defaultLocale.json" "$work/Quillmark.Chronwick.locale.en-US.yaml" \
-        "$schemas/winget-installer.json" "$work/Quillmark.Chronwick.installer.yaml" \
-        "$schemas/scoop.json" "$work/chronwick.json"
-}
-check_manifests || status=1
+tools/release.sh check "$work" || status=1
 sed -i -E "s/(InstallerSha256: \")[0-9A-F]{64}/\1$(printf '%064d' 0)/" \
     "$work/Quillmark.Chronwick.installer.yaml"
 sed -i '/"version"/d' "$work/chronwick.json"
-if ! errors=$(check_manifests 2>&1) &&
+if ! errors=$(tools/release.sh check "$work" 2>&1) &&
     [[ $errors == *"hash 0000"* && $errors == *"'version' is a required"* ]]; then
     echo "lint: the manifests pass their checks; a planted wrong hash and missing field fail them"
 else

@@ -12,17 +12,19 @@
 #
 # usage: release.sh                  all of it
 #        release.sh manifests DIR    only the manifests, for the Windows files in DIR
+#        release.sh check DIR        only the check of the manifests in DIR
 #        release.sh sums DIR         only SHA256SUMS (and .asc) of the files in DIR
-# CHRONWICK_RELEASE_URL: where the forge serves the version's files ({version} is replaced).
+# CHRONWICK_RELEASE_URL: where the forge serves the version's files, @ standing for the version.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 version=$(dpkg-parsechangelog -S Version)
-release_url=${CHRONWICK_RELEASE_URL:-https://github.com/quillmark/chronwick/releases/download/v\{version\}}
-release_url=${release_url//\{version\}/$version}
+release_url=${CHRONWICK_RELEASE_URL:-https://github.com/quillmark/chronwick/releases/download/v@}
+release_url=${release_url//@/$version}
 readonly winget_id=Quillmark.Chronwick
 # The installer's uninstall key (packaging/windows/installer.nsi), by which winget finds it.
-product_code=$(sed -n 's/^!define UNINSTALL_KEY ".*\\\([^\\]*\)"$/\1/p' packaging/windows/installer.nsi)
+product_code=$(sed -n 's/^!define UNINSTALL_KEY ".*\\\([^\\]*\)"$/\1/p' \
+    packaging/windows/installer.nsi)
 
 fail() {
     echo "release.sh: $*" >&2
@@ -47,7 +49,6 @@ PackageName: Chronwick
 PackageUrl: https://quillmark.org/chronwick/
 License: MIT
 ShortDescription: A desktop clock that tells the local time in Klingon, in words and numerals.
-ReleaseNotesUrl: ${release_url/\/download\//\/tag\/}
 ManifestType: defaultLocale
 $tail
 EOF
@@ -55,8 +56,6 @@ EOF
 $head
 InstallerType: nullsoft
 Scope: user
-InstallModes: [silent, silentWithProgress]
-UpgradeBehavior: install
 ProductCode: $product_code
 Installers:
   - Architecture: x64
@@ -92,6 +91,16 @@ EOF
 EOF
 }
 
+# The manifests in $1 against their schemas, and their hashes against the files there.
+check() {
+    local schemas=packaging/schemas
+    python3 tools/check_schemas.py --files "$1" \
+        "$schemas/winget-version.json" "$1/$winget_id.yaml" \
+        "$schemas/winget-defaultLocale.json" "$1/$winget_id.locale.en-US.yaml" \
+        "$schemas/winget-installer.json" "$1/$winget_id.installer.yaml" \
+        "$schemas/scoop.json" "$1/chronwick.json"
+}
+
 # SHA256SUMS of the files in $1, and with CHRONWICK_GPG_KEY its detached signature.
 sums() {
     (cd "$1" && rm -f SHA256SUMS* && sha256sum -- * >SHA256SUMS && sha256sum -c --quiet SHA256SUMS)
@@ -101,38 +110,38 @@ sums() {
     fi
 }
 
-if [[ ${1:-} == @(manifests|sums) && $# -eq 2 ]]; then
-    "$1" "$2"
-    exit
-fi
-[ $# -eq 0 ] || fail "usage: release.sh [manifests DIR | sums DIR]"
-[ -z "$(git status --porcelain)" ] || fail "the tree has uncommitted changes; commit them first"
-notes=$(sed -n "/^## $version\( \|$\)/,/^## /{/^## /!p}" NEWS.md)
-[ -n "$notes" ] || fail "NEWS.md has no section '## $version'"
-dist=dist/$version
-rm -rf "$dist"
-mkdir -p "$dist"
-printf '%s\n' "$notes" >"dist/chronwick-$version-notes.md"
-
-git archive --format=tar --prefix="chronwick-$version/" HEAD | gzip -n -9 >"$dist/chronwick-$version.tar.gz"
-# The source package and the .deb as the Debian 12 checks built and tested them.
-CHRONWICK_DEBIAN_OUT=$root/$dist tools/debian-check.sh bookworm
-for arch in arm64 armhf; do
-    if make -n package ARCH="$arch" 2>/dev/null | grep -q -- "$arch"; then
-        make --no-print-directory package ARCH="$arch"
-        cp build*/"chronwick_${version}_$arch.deb" "$dist/"
-    else
-        echo "No $arch package: make package ARCH=$arch does not build one"
+# Read whole before it runs, so that editing this file meanwhile cannot upset a run.
+{
+    if [[ ${1:-} == @(manifests|check|sums) && $# -eq 2 ]]; then
+        "$1" "$2"
+        exit
     fi
-done
-make --no-print-directory windows
-cp "${WINDOWS_BUILD:-build-windows}/chronwick-$version-win64"{.zip,-setup.exe} "$dist/"
-manifests "$dist"
-python3 tools/check_schemas.py --files "$dist" \
-    packaging/schemas/winget-version.json "$dist/$winget_id.yaml" \
-    packaging/schemas/winget-defaultLocale.json "$dist/$winget_id.locale.en-US.yaml" \
-    packaging/schemas/winget-installer.json "$dist/$winget_id.installer.yaml" \
-    packaging/schemas/scoop.json "$dist/chronwick.json"
-
-sums "$dist"
-ls -l "$dist"
+    [ $# -eq 0 ] || fail "usage: release.sh [manifests|check|sums DIR]"
+    [ -n "$product_code" ] || fail "packaging/windows/installer.nsi defines no UNINSTALL_KEY"
+    [ -z "$(git status --porcelain)" ] || fail "the tree has uncommitted changes; commit them first"
+    notes=$(sed -n "/^## $version\( \|$\)/,/^## /{/^## /!p}" NEWS.md)
+    [ -n "$notes" ] || fail "NEWS.md has no section '## $version'"
+    dist=dist/$version
+    rm -rf "$dist"
+    mkdir -p "$dist"
+    printf '%s\n' "$notes" >"dist/chronwick-$version-notes.md"
+    git archive --format=tar --prefix="chronwick-$version/" HEAD |
+        gzip -n -9 >"$dist/chronwick-$version.tar.gz"
+    # The source package and the .deb as the Debian 12 checks built and tested them.
+    tools/debian-check.sh --out="$dist" bookworm
+    for arch in arm64 armhf; do
+        if make -n package ARCH="$arch" 2>/dev/null | grep -q -- "$arch"; then
+            make --no-print-directory package ARCH="$arch"
+            cp build*/"chronwick_${version}_$arch.deb" "$dist/"
+        else
+            echo "No $arch package: make package ARCH=$arch does not build one"
+        fi
+    done
+    make --no-print-directory windows
+    cp "${WINDOWS_BUILD:-build-windows}/chronwick-$version-win64"{.zip,-setup.exe} "$dist/"
+    manifests "$dist"
+    check "$dist"
+    sums "$dist"
+    ls -l "$dist"
+    exit
+}

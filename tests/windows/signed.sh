@@ -43,6 +43,7 @@ export GNUPGHOME=$work/gnupg
 mkdir -m 700 "$GNUPGHOME"
 gpg --batch --quiet --passphrase '' --quick-gen-key 'Throwaway <throwaway@example.invalid>' \
     ed25519 sign 1d 2>/dev/null
-CHRONWICK_GPG_KEY=throwaway@example.invalid "$here/../../tools/release.sh" sums "$work/out" 2>/dev/null
+CHRONWICK_GPG_KEY=throwaway@example.invalid "$here/../../tools/release.sh" sums "$work/out" \
+    2>/dev/null
 gpg --batch --verify out/SHA256SUMS.asc out/SHA256SUMS 2>/dev/null || fail "gpg --verify failed"
 echo "ok: SHA256SUMS.asc verifies"
