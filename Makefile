@@ -10,7 +10,7 @@ BUILD ?= build
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 # The Windows build's own tools: the cross compiler and the installer maker; for its tests, wine
-# and GoogleTest's sources too.
+# and GoogleTest's sources too, and osslsigncode and gnupg for the signed downloads' test.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
 WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip osslsigncode gnupg
 LINT_PACKAGES := shellcheck python3-jsonschema python3-yaml

@@ -7,7 +7,7 @@
 """usage: check_schemas.py [--files DIR] SCHEMA FILE [SCHEMA FILE...]"""
 import hashlib
 import json
-import os
+import pathlib
 import sys
 
 import jsonschema
@@ -43,14 +43,10 @@ def main(args):
             where = "/".join(str(p) for p in error.absolute_path)
             errors.append(f"{path}: {where}: {error.message[:300]}")
         for url, digest in downloads(document) if files_dir else ():
-            name = os.path.join(files_dir, url.rsplit("/", 1)[-1])
-            if not os.path.isfile(name):
-                errors.append(f"{path}: {url}: no {name}")
-                continue
-            with open(name, "rb") as f:
-                actual = hashlib.sha256(f.read()).hexdigest()
+            file = pathlib.Path(files_dir, url.rsplit("/", 1)[-1])
+            actual = hashlib.sha256(file.read_bytes()).hexdigest() if file.is_file() else "none"
             if str(digest).lower() != actual:
-                errors.append(f"{path}: {url}: hash {digest}, the file's is {actual}")
+                errors.append(f"{path}: {url}: hash {digest}, {file}'s is {actual}")
     for error in errors:
         print(error, file=sys.stderr)
     return 1 if errors else 0

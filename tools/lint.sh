@@ -12,9 +12,8 @@ mapfile -t scripts < <(git ls-files | while read -r file; do
         echo "$file"
 done)
 shellcheck -x "${scripts[@]}" || status=1
-for workflow in .github/workflows/*.yml; do
-    python3 tools/check_schemas.py packaging/schemas/github-workflow.json "$workflow" || status=1
-done
+python3 tools/check_schemas.py packaging/schemas/github-workflow.json .github/workflows/ci.yml ||
+    status=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -73,12 +73,7 @@ EOF
     "description": "A desktop clock that tells the local time in Klingon",
     "homepage": "https://quillmark.org/chronwick/",
     "license": "MIT",
-    "architecture": {
-        "64bit": {
-            "url": "$release_url/$zip",
-            "hash": "$zip_sum"
-        }
-    },
+    "architecture": {"64bit": {"url": "$release_url/$zip", "hash": "$zip_sum"}},
     "extract_dir": "chronwick-$version-win64",
     "shortcuts": [["chronwick.exe", "Chronwick"]],
     "uninstaller": {
@@ -130,12 +125,10 @@ sums() {
     # The source package and the .deb as the Debian 12 checks built and tested them.
     tools/debian-check.sh --out="$dist" bookworm
     for arch in arm64 armhf; do
-        if make -n package ARCH="$arch" 2>/dev/null | grep -q -- "$arch"; then
-            make --no-print-directory package ARCH="$arch"
-            cp build*/"chronwick_${version}_$arch.deb" "$dist/"
-        else
-            echo "No $arch package: make package ARCH=$arch does not build one"
-        fi
+        make -n package ARCH="$arch" 2>/dev/null | grep -q -- "$arch" ||
+            { echo "No $arch package: make package ARCH=$arch builds none" && continue; }
+        make --no-print-directory package ARCH="$arch"
+        cp build*/"chronwick_${version}_$arch.deb" "$dist/"
     done
     make --no-print-directory windows
     cp "${WINDOWS_BUILD:-build-windows}/chronwick-$version-win64"{.zip,-setup.exe} "$dist/"
