@@ -10,8 +10,7 @@ set -euo pipefail
 : "${CHRONWICK_SIGN_CERT:?names no certificate}" "${CHRONWICK_SIGN_KEY:?names no key}"
 options=(-certs "$CHRONWICK_SIGN_CERT" -key "$CHRONWICK_SIGN_KEY" -h sha256)
 if [[ $CHRONWICK_SIGN_KEY == pkcs11:* ]]; then
-    options+=(-pkcs11engine "$(dpkg -L libengine-pkcs11-openssl | grep -m1 '/pkcs11\.so$')"
-        -pkcs11module "${CHRONWICK_SIGN_PKCS11_MODULE:?names no PKCS#11 module}")
+    options+=(-pkcs11module "${CHRONWICK_SIGN_PKCS11_MODULE:?names no PKCS#11 module}")
 fi
 [ -z "${CHRONWICK_TIMESTAMP_URL:-}" ] || options+=(-ts "$CHRONWICK_TIMESTAMP_URL")
 for file; do
