@@ -32,7 +32,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "2026 The Chronwick developers, MIT licence"
 
 !include "${FILES}"
-; /DSIGN=sign.sh: the installer and the uninstaller it writes are signed; a failure fails the build.
+; /DSIGN=sign.sh signs the installer and the uninstaller it writes; a failure fails the build.
 !ifdef SIGN
     !finalize '"${SIGN}" "%1"' = 0
     !uninstfinalize '"${SIGN}" "%1"' = 0
