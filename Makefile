@@ -10,12 +10,15 @@ BUILD ?= build
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 # The Windows build's own tools: the cross compiler and the installer maker; for its tests, wine
-# and GoogleTest's sources too, and what reads the manifest in chronwick.exe.
+# and GoogleTest's sources too, what reads the manifest in chronwick.exe, and osslsigncode and
+# gnupg for the signed downloads' test.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
-WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip icoutils libxml2-utils
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip icoutils libxml2-utils \
+	osslsigncode gnupg
+LINT_PACKAGES := shellcheck python3-jsonschema python3-yaml
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
-	package debian-check fresh-root windows windows-test bench-windows clean
+	package debian-check fresh-root windows windows-test bench-windows lint release clean
 
 all: build
 
@@ -53,6 +56,13 @@ run: build
 
 test: build-all
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	@! grep -qx 'VERSION_ID="12"' /etc/os-release || $(MAKE) --no-print-directory lint
+
+# shellcheck over every shell script, and the CI workflow and the package manifests against
+# their schemas (tools/lint.sh); make test runs it on Debian 12, whose tool versions it expects.
+lint:
+	@tools/setup-debian.sh run $(LINT_PACKAGES)
+	@tools/lint.sh
 
 # Google Benchmark figures and the whole-process measurement.
 bench: build-all
@@ -128,6 +138,13 @@ bench-windows: build-all
 	@$(MAKE) --no-print-directory windows
 	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target reference_loop
 	@BUILD=$(BUILD) bench/windows.sh $(WINDOWS_BUILD)
+
+# Every download of the version in debian/changelog in dist/VERSION/, signed when
+# CHRONWICK_SIGN_CERT and CHRONWICK_GPG_KEY name the keys (tools/release.sh, docs/release.md).
+release:
+	@tools/setup-debian.sh run $(WINDOWS_PACKAGES) $(LINT_PACKAGES) \
+	    $(if $(CHRONWICK_SIGN_CERT),osslsigncode)
+	@WINDOWS_BUILD=$(WINDOWS_BUILD) tools/release.sh
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD)

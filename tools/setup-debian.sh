@@ -28,8 +28,11 @@ esac
 shift
 extra=("$@")
 
+# A backports version counts as missing: users' machines have the main archive's.
 installed() {
-    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+    local state
+    state=$(dpkg-query -W -f='${Status} ${Version}' "$1" 2>/dev/null) || return 1
+    [[ $state == 'install ok installed '* && $state != *~bpo* ]]
 }
 
 # Prints what is missing, nothing when all is installed.
@@ -62,7 +65,9 @@ if [ "$mode" != only ]; then
     apt_get --no-install-recommends ${profile:+--build-profiles="$profile"} build-dep "$here"
 fi
 if [ ${#extra[@]} -ne 0 ]; then
-    apt_get --no-install-recommends install "${extra[@]}"
+    # From the release itself (PACKAGE/CODENAME), never from its backports.
+    apt_get --no-install-recommends --allow-downgrades install \
+        "${extra[@]/%//$(. /etc/os-release && echo "$VERSION_CODENAME")}"
 fi
 needed=$(missing)
 if [ -n "$needed" ]; then

@@ -39,6 +39,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}, MIT licence"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "Sections.nsh"
+; /DSIGN=sign.sh signs the installer and the uninstaller it writes; a failure fails the build.
+!ifdef SIGN
+    !finalize '"${SIGN}" "%1"' = 0
+    !uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
 
 Page components
 Page directory

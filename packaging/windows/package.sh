@@ -13,7 +13,8 @@
 #   COPYRIGHT  the copyright line, such as "2026 The Chronwick developers"
 #   OUT        the folder to write the two files to
 # Each font package that assets/fonts.manifest names ships its /usr/share/doc/PKG/copyright as
-# licenses/PKG.txt. STRIP names the mingw strip (default x86_64-w64-mingw32-strip).
+# licenses/PKG.txt. STRIP names the mingw strip (default x86_64-w64-mingw32-strip). With CHRONWICK_SIGN_CERT
+# set, the programs are signed (packaging/windows/sign.sh).
 # Identical inputs give byte-identical files, whatever the inputs' file times, owners, modes or
 # the order a folder lists them in, and whenever the exe and DLL were linked: the entries go in
 # sorted, with one time, no owner fields and fixed modes, and the installer stores no times.
@@ -53,6 +54,13 @@ cp -L "$prefix/bin/SDL.dll" "$stage/"
 # Without debug data, and with EPOCH as the link time in the PE header, which the linker and
 # strip otherwise set to the time they ran (both read SOURCE_DATE_EPOCH).
 SOURCE_DATE_EPOCH=$epoch "$strip" "$stage/chronwick.exe" "$stage/SDL.dll"
+# Authenticode when a certificate is named: these two here, the installer and its uninstaller
+# as makensis writes them.
+sign=()
+if [ -n "${CHRONWICK_SIGN_CERT:-}" ]; then
+    sign=(-DSIGN="$here/sign.sh")
+    "$here/sign.sh" "$stage/chronwick.exe" "$stage/SDL.dll"
+fi
 cp -RL "$runtime/Fonts" "$runtime/graphics" "$stage/"
 cp -RL "$prefix/licenses/." "$stage/licenses/"
 cp -RL "$prefix/source/." "$stage/source/"
@@ -122,6 +130,6 @@ size_kb=$(cd "$stage" && find . -type f -printf '%s\n' | awk '{ s += $1 } END { 
 IFS=. read -r -a parts <<<"$version.0.0.0"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DCOPYRIGHT="$copyright" \
     -DVERSION_QUAD="${parts[0]}.${parts[1]}.${parts[2]}.${parts[3]}" -DSIZE_KB="$size_kb" \
-    -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "$here/installer.nsi"
+    -DFILES="$work/files.nsh" -DOUTFILE="$setup_file" "${sign[@]}" "$here/installer.nsi"
 
 stat -c '%n %s bytes' "$zip_file" "$setup_file"

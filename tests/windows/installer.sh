@@ -121,6 +121,12 @@ quiet=$(iconv -f UTF-16 -t UTF-8 "$wine_scratch/key.reg" | tr -d '\r' |
     sed -n 's/^"QuietUninstallString"="\(.*\)"$/\1/p')
 [ "$quiet" = "\\\"${windows_dir//\\/\\\\}\\\\uninstall.exe\\\" /S" ] ||
     fail "QuietUninstallString is '$quiet'"
+# A signed installer (signed.sh) must have written a signed uninstaller.
+if [ -n "${CHRONWICK_VERIFY_CA:-}" ]; then
+    osslsigncode verify -CAfile "$CHRONWICK_VERIFY_CA" -in "$install_dir/uninstall.exe" >/dev/null ||
+        fail "the installed uninstall.exe has no valid signature"
+    pass "the installed uninstall.exe is signed"
+fi
 pass "the upgrade left the zip's $((${#expected_files[@]} - 1)) files, the uninstaller and config.cwk, the shortcuts and the key"
 
 # What the clock writes as it runs goes too.
