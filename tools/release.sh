@@ -18,7 +18,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-version=$(dpkg-parsechangelog -S Version)
+read -r version _ < <(tools/version.sh)
 release_url=${CHRONWICK_RELEASE_URL:-https://github.com/quillmark/chronwick/releases/download/v@}
 release_url=${release_url//@/$version}
 readonly winget_id=Quillmark.Chronwick
