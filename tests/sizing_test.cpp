@@ -21,32 +21,28 @@ class Sizing : public ::testing::Test {
         open_dummy_window();
         load_runtime_resources();
     }
-    // Runs one pass at a fixed time with the event, if any, queued alone before it: a runtime
-    // that opens a new window for another size queues that window's focus events.
-    void pass_with(const SDL_Event* event) {
-        if (event != NULL) {
-            drain_events();
-            SDL_Event copy = *event;
-            SDL_PushEvent(&copy);
-        }
-        struct tm now = {};
-        now.tm_hour = 18;
-        now.tm_min = 58;
+    // One pass at a fixed time. Each event is queued alone before its pass: a runtime that opens
+    // a new window for another size queues that window's focus events.
+    void pass(void) {
+        const struct tm now = clock_reading(18, 58, 0);
         run_frame_stages(&now);
+    }
+    void key_pass(int pcScancode) {
+        drain_events();
+        push_key_release(pcScancode);
+        pass();
     }
     // A hand resize is applied in its own pass, or, where the runtime replaces the window to
     // resize it, once no other has come for a while; until then the window keeps its size.
-    void hand_resize(int width, int height) {
+    void hand_resize(int width, int height, bool wait = true) {
         const int oldWidth = screen->w, oldHeight = screen->h;
-        SDL_Event resize = {};
-        resize.type = SDL_VIDEORESIZE;
-        resize.resize.w = width;
-        resize.resize.h = height;
-        pass_with(&resize);
-        if (window_reopens_to_resize()) {
+        drain_events();
+        push_resize(width, height);
+        pass();
+        if (wait && window_reopens_to_resize()) {
             expect_window(oldWidth, oldHeight);
             SDL_Delay(kHandResizeQuietMs);
-            pass_with(NULL);
+            pass();
         }
     }
     void expect_window(int width, int height) {
@@ -82,7 +78,7 @@ TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
                 giFont = font;
                 giSecs = secs;
                 giChange = 1;
-                pass_with(NULL);
+                pass();
                 int width = 0, height = 0;
                 expected_fit(font, secs > 0, row.extra, row.minimum, &width, &height);
                 SCOPED_TRACE(testing::Message()
@@ -95,29 +91,24 @@ TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
 }
 
 TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
-    SDL_Event key = {};
-    key.type = SDL_KEYUP;
-    key.key.keysym.scancode = runtime_key_code(37); // K
-    pass_with(&key);
+    key_pass(37); // K
     expect_window(500, 110);
 
     hand_resize(800, 600);
     expect_window(800, 600);
 
-    pass_with(&key); // back to the clock view: fitted again
+    key_pass(37); // back to the clock view: fitted again
     int width = 0, height = 0;
     expected_fit(12, false, 70, 420, &width, &height);
     expect_window(width, height);
 
     hand_resize(800, 600);
     expect_window(800, 600);
-    pass_with(NULL); // the hand-made size stays on the passes after it
+    pass(); // the hand-made size stays on the passes after it
     expect_window(800, 600);
-    key.key.keysym.scancode = runtime_key_code(12); // smaller size at the family's edge: no refit
-    pass_with(&key);
+    key_pass(12); // smaller size at the family's edge: no refit
     expect_window(800, 600);
-    key.key.keysym.scancode = runtime_key_code(31); // S: refit with the seconds
-    pass_with(&key);
+    key_pass(31); // S: refit with the seconds
     expected_fit(12, true, 70, 420, &width, &height);
     expect_window(width, height);
 }
@@ -162,18 +153,10 @@ TEST_F(Sizing, FailedModeChangeKeepsThePreviousWindow) {
 // C right after a hand resize saves the size the user chose, also while the runtime holds the
 // resize back for the drag to end.
 TEST_F(Sizing, SaveRightAfterAHandResizeStoresTheNewSize) {
-    SDL_Event event = {};
-    event.type = SDL_KEYUP;
-    event.key.keysym.scancode = runtime_key_code(37); // K: the legend, 500 x 110
-    pass_with(&event);
-    SDL_Event resize = {};
-    resize.type = SDL_VIDEORESIZE;
-    resize.resize.w = 640;
-    resize.resize.h = 220;
-    pass_with(&resize);
-    event.key.keysym.scancode = runtime_key_code(46); // C
+    key_pass(37); // K: the legend, 500 x 110
+    hand_resize(640, 220, false);
     enter_scratch_dir();
-    pass_with(&event);
+    key_pass(46); // C
     EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n640\n220\n"));
     leave_scratch_dir();
 }

@@ -141,6 +141,32 @@ std::string key_report(int pcScancode) {
     return "Key pressed " + std::to_string(runtime_key_code(pcScancode)) + " \n";
 }
 
+int push_key_release(int pcScancode) {
+    SDL_Event event = {};
+    event.type = SDL_KEYUP;
+    event.key.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    event.key.keysym.scancode = (Uint8)runtime_key_code(pcScancode);
+    return SDL_PushEvent(&event);
+}
+
+int push_resize(int width, int height) {
+    SDL_Event event = {};
+    event.type = SDL_VIDEORESIZE;
+    event.resize.w = width;
+    event.resize.h = height;
+    return SDL_PushEvent(&event);
+}
+
+struct tm clock_reading(int hour, int minute, int second) {
+    struct tm time = {};
+    time.tm_hour = hour;
+    time.tm_min = minute;
+    time.tm_sec = second;
+    time.tm_mday = 1;
+    return time;
+}
+
 void load_runtime_resources(void) {
     static bool loaded = false;
     if (!loaded) {

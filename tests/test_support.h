@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 #include <set>
 #include <string>
+#include <time.h>
 
 // Captures what the code under test prints on standard output.
 void begin_capture(void);
@@ -34,6 +35,12 @@ void drain_events(void);
 // driver in use (the X keycode where the clock reads X keycodes), and the line it reports.
 int runtime_key_code(int pcScancode);
 std::string key_report(int pcScancode);
+// Queue a release of that key with the code the runtime would deliver, or a resize of the window
+// by hand; each returns what SDL_PushEvent returns.
+int push_key_release(int pcScancode);
+int push_resize(int width, int height);
+// A reading of the clock at that time of day, on the first of the month.
+struct tm clock_reading(int hour, int minute, int second);
 
 // Opens the fonts and pictures of the runtime folder once per test binary.
 void load_runtime_resources(void);
