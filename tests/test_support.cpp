@@ -56,16 +56,13 @@ std::string end_capture(void) {
     return text.str();
 }
 
-std::string text_file(const std::string& lines) {
+std::string text_file(std::string lines) {
 #ifdef _WIN32
-    std::string text;
-    for (char c : lines) {
-        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; at += 2) {
+        lines.insert(at, 1, '\r');
     }
-    return text;
-#else
-    return lines;
 #endif
+    return lines;
 }
 
 int count_lines(const std::string& text, const std::string& line) {

@@ -11,7 +11,7 @@ void begin_capture(void);
 std::string end_capture(void);
 
 // The bytes of a text file of these lines as the C runtime writes it: CR LF line ends on Windows.
-std::string text_file(const std::string& lines);
+std::string text_file(std::string lines);
 
 // Counts the lines of text that equal line exactly (without its newline).
 int count_lines(const std::string& text, const std::string& line);
