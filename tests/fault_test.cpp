@@ -84,12 +84,15 @@ int pending_events(void) {
     return SDL_PeepEvents(events, 256, SDL_PEEKEVENT, SDL_ALLEVENTS);
 }
 
+void load_fonts_and_pictures(void) {
+    open_font_table();
+    load_pictures();
+}
+
 // One pass at that time of day; returns what it printed.
 std::string frame(int hour, int minute, int second) {
     const struct tm time = clock_reading(hour, minute, second);
-    begin_capture();
-    run_frame_stages(&time);
-    return end_capture();
+    return printed_by([&] { run_frame_stages(&time); });
 }
 
 #ifndef _WIN32
@@ -169,9 +172,8 @@ class FaultTest : public ::testing::Test {
     // Starts the clock as main does, in the private folder, and leaves the event queue empty;
     // returns what start-up printed.
     std::string start(void) {
-        begin_capture();
-        const bool started = start_clock();
-        std::string output = end_capture();
+        bool started = false;
+        std::string output = printed_by([&] { started = start_clock(); });
         EXPECT_TRUE(started);
         drain_events();
         return output;
@@ -187,10 +189,7 @@ TEST_F(FaultTest, SaveIntoAMissingFolderReportsAndChangesNothing) {
     link_runtime("Fonts");
     write_test_pictures();
     EXPECT_EQ(start(), "fopen failed on config\n");
-    begin_capture();
-    open_font_table();
-    load_pictures();
-    EXPECT_EQ(end_capture(), "");
+    EXPECT_EQ(printed_by(load_fonts_and_pictures), "");
     const std::set<std::string> before = folder_entries(".");
     auto settings = [] {
         return std::vector<int>{giFont, giGraphics, giX, giY, giSecs, giKlingon};
@@ -254,9 +253,7 @@ TEST_F(FaultTest, SaveOverASettingsFolderLeavesItAlone) {
     ASSERT_TRUE(std::filesystem::create_directory("config.cwk"));
     write_file("config.cwk/notes", "mine");
     giFont = 20;
-    begin_capture();
-    save_settings_with_size(giX, giY);
-    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    EXPECT_EQ(printed_by([&] { save_settings_with_size(giX, giY); }), "fopen failed on config\n");
     EXPECT_EQ(folder_entries("config.cwk"), std::set<std::string>{"notes"});
     EXPECT_EQ(read_file("config.cwk/notes"), "mine");
     EXPECT_EQ(folder_entries("."), std::set<std::string>{"config.cwk"});
@@ -273,9 +270,7 @@ TEST_F(FaultTest, NoFontOpensYetEveryViewIsDrawn) {
     }
     write_test_pictures();
     start();
-    begin_capture();
-    load_resources();
-    const std::string loadOutput = end_capture();
+    const std::string loadOutput = printed_by(load_resources);
     EXPECT_EQ(count_lines(loadOutput, "failed load "), kFontCount);
     EXPECT_EQ(loadOutput.size(), kFontCount * std::string("failed load \n").size());
 
@@ -317,9 +312,7 @@ TEST_F(FaultTest, FontsCutShortAfterTheirTablesDrawOrReport) {
         write_file(font_file(family), real.substr(0, real.size() * 9 / 10));
     }
     start();
-    begin_capture();
-    open_font_table();
-    end_capture();
+    printed_by(open_font_table);
     for (giFont = 0; giFont < kFontCount; giFont += 5) {
         const std::string output = frame(18, 58, 58);
         EXPECT_TRUE(output.empty() || output == "failed to render font \n") << output;
@@ -336,10 +329,7 @@ TEST_F(FaultTest, PicturesThatAreNotGifsAreLeftOut) {
     write_file("graphics/5.gif", cut.substr(0, cut.size() / 2));
     write_file("graphics/circle.gif", std::string("GIF89a\x08\x00\x08\x00", 10));
     start();
-    begin_capture();
-    open_font_table();
-    load_pictures();
-    end_capture();
+    printed_by(load_fonts_and_pictures);
     EXPECT_EQ(numberImages[3], nullptr);
     EXPECT_EQ(dotImages[0], nullptr);
     ASSERT_NE(numberImages[4], nullptr);

@@ -114,9 +114,8 @@ TEST(KeyCodes, PhysicalKeysOnBothCodeSets) {
             giFont = 13;
             unlink("config.cwk");
             const int code = x11 ? key.x11 : key.pc;
-            begin_capture();
-            key_command(code, x11);
-            EXPECT_EQ(end_capture(), "Key pressed " + std::to_string(code) + " \n");
+            EXPECT_EQ(printed_by([&] { key_command(code, x11); }),
+                      "Key pressed " + std::to_string(code) + " \n");
             const Effect& e = key.effect;
             EXPECT_EQ(giRun, e.run);
             EXPECT_EQ(giFont, e.font);

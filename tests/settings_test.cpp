@@ -18,9 +18,7 @@ static std::string read_from(const std::string& content) {
     enter_scratch_dir();
     write_file("config.cwk", content);
     reset_clock_state();
-    begin_capture();
-    read_settings();
-    std::string output = end_capture();
+    std::string output = printed_by(read_settings);
     leave_scratch_dir();
     return output;
 }
@@ -54,9 +52,7 @@ TEST(SettingsRead, MissingFileOrFolderKeepsDefaultsAndSaysSo) {
             ASSERT_TRUE(std::filesystem::create_directory("config.cwk"));
         }
         reset_clock_state();
-        begin_capture();
-        read_settings();
-        EXPECT_EQ(end_capture(), "fopen failed on config\n") << folder;
+        EXPECT_EQ(printed_by(read_settings), "fopen failed on config\n") << folder;
         leave_scratch_dir();
         expect_state(12, 1, 680, 100);
     }
@@ -94,9 +90,7 @@ TEST(SettingsSave, RoundTripsAndReplacesTheOldFile) {
     reset_clock_state();
     giFont = 53;
     giGraphics = 3;
-    begin_capture();
-    save_settings_with_size(1234, 77);
-    EXPECT_EQ(end_capture(), "");
+    EXPECT_EQ(printed_by([&] { save_settings_with_size(1234, 77); }), "");
     EXPECT_EQ(read_file("config.cwk"), text_file("53\n3\n1234\n77\n"));
     reset_clock_state();
     read_settings();
@@ -127,9 +121,7 @@ TEST(SettingsSave, NamesTakenBesideTheFileAreLeftAlone) {
     const std::set<std::string> before = folder_entries(".");
     reset_clock_state();
     const mode_t umask_before = umask(027);
-    begin_capture();
-    save_settings_with_size(giX, giY);
-    EXPECT_EQ(end_capture(), "");
+    EXPECT_EQ(printed_by([&] { save_settings_with_size(giX, giY); }), "");
     umask(umask_before);
     EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n680\n100\n"));
     EXPECT_EQ(read_file("precious"), "precious\n");

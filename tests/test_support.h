@@ -9,6 +9,12 @@
 // Captures what the code under test prints on standard output.
 void begin_capture(void);
 std::string end_capture(void);
+// What run() printed on standard output.
+template <typename Run> std::string printed_by(Run run) {
+    begin_capture();
+    run();
+    return end_capture();
+}
 
 // The bytes of a text file of these lines as the C runtime writes it: CR LF line ends on Windows.
 std::string text_file(std::string lines);
