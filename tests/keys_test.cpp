@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits.h>
 #include <unistd.h>
 
@@ -78,27 +79,25 @@ TEST(KeyCommands, SaveLeavesTheResizeRequestAlone) {
 // set-1 scancode, or the X keycode (as read off an X server's keymap). Every release is reported
 // with the code it carries, command or not.
 TEST(KeyCodes, PhysicalKeysOnBothCodeSets) {
-    struct Effect {
-        int run, font, layout, secs, view, change;
-        bool saves;
-    };
-    const Effect unchanged = {1, 13, 1, -1, 1, 0, false};
+    // Run, font, layout, seconds, view, resize request, and 1 where the settings were saved.
+    using Effect = std::array<int, 7>;
+    const Effect unchanged = {1, 13, 1, -1, 1, 0, 0};
     const struct {
         const char* key;
         int pc, x11;
         Effect effect;
     } keys[] = {
-        {"Esc", 1, 9, {0, 13, 1, -1, 1, 0, false}},
-        {"Q", 16, 24, {0, 13, 1, -1, 1, 0, false}},
-        {"minus", 12, 20, {1, 12, 1, -1, 1, 1, false}},
-        {"keypad minus", 74, 82, {1, 12, 1, -1, 1, 1, false}},
-        {"equals", 13, 21, {1, 14, 1, -1, 1, 1, false}},
-        {"keypad plus", 78, 86, {1, 14, 1, -1, 1, 1, false}},
-        {"S", 31, 39, {1, 13, 1, 1, 1, 1, false}},
-        {"F", 33, 41, {1, 19, 1, -1, 1, 1, false}},
-        {"G", 34, 42, {1, 13, 2, -1, 1, 1, false}},
-        {"K", 37, 45, {1, 13, 1, -1, -1, 1, false}},
-        {"C", 46, 54, {1, 13, 1, -1, 1, 0, true}},
+        {"Esc", 1, 9, {0, 13, 1, -1, 1, 0, 0}},
+        {"Q", 16, 24, {0, 13, 1, -1, 1, 0, 0}},
+        {"minus", 12, 20, {1, 12, 1, -1, 1, 1, 0}},
+        {"keypad minus", 74, 82, {1, 12, 1, -1, 1, 1, 0}},
+        {"equals", 13, 21, {1, 14, 1, -1, 1, 1, 0}},
+        {"keypad plus", 78, 86, {1, 14, 1, -1, 1, 1, 0}},
+        {"S", 31, 39, {1, 13, 1, 1, 1, 1, 0}},
+        {"F", 33, 41, {1, 19, 1, -1, 1, 1, 0}},
+        {"G", 34, 42, {1, 13, 2, -1, 1, 1, 0}},
+        {"K", 37, 45, {1, 13, 1, -1, -1, 1, 0}},
+        {"C", 46, 54, {1, 13, 1, -1, 1, 0, 1}},
         // Keys without a command; on X11 these carry the PC codes of Q, C, minus and equals.
         {"7", 8, 16, unchanged},
         {"L", 38, 46, unchanged},
@@ -116,14 +115,9 @@ TEST(KeyCodes, PhysicalKeysOnBothCodeSets) {
             const int code = x11 ? key.x11 : key.pc;
             EXPECT_EQ(printed_by([&] { key_command(code, x11); }),
                       "Key pressed " + std::to_string(code) + " \n");
-            const Effect& e = key.effect;
-            EXPECT_EQ(giRun, e.run);
-            EXPECT_EQ(giFont, e.font);
-            EXPECT_EQ(giGraphics, e.layout);
-            EXPECT_EQ(giSecs, e.secs);
-            EXPECT_EQ(giKlingon, e.view);
-            EXPECT_EQ(giChange, e.change);
-            EXPECT_EQ(access("config.cwk", F_OK) == 0, e.saves);
+            const int saved = access("config.cwk", F_OK) == 0;
+            const Effect effect = {giRun, giFont, giGraphics, giSecs, giKlingon, giChange, saved};
+            EXPECT_EQ(effect, key.effect);
         }
     }
     leave_scratch_dir();

@@ -45,6 +45,16 @@ class Sizing : public ::testing::Test {
             pass();
         }
     }
+    // The fitted size, measured here straight from the font file.
+    void expect_fit(int font, bool seconds, int extra, int minimum) {
+        TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
+        ASSERT_NE(face, nullptr);
+        std::string probe = std::string(kProbe) + (seconds ? kProbeSeconds : "");
+        int w = 0, h = 0;
+        TTF_SizeText(face, probe.c_str(), &w, &h);
+        TTF_CloseFont(face);
+        expect_window(std::max(w + 20, minimum), extra + h);
+    }
     void expect_window(int width, int height) {
         EXPECT_EQ(giX, width);
         EXPECT_EQ(giY, height);
@@ -53,18 +63,6 @@ class Sizing : public ::testing::Test {
         EXPECT_EQ(screen->h, height);
     }
 };
-
-// The fitted size, measured here straight from the font file.
-static void expected_fit(int font, bool seconds, int extra, int minimum, int* width, int* height) {
-    TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
-    ASSERT_NE(face, nullptr);
-    std::string probe = std::string(kProbe) + (seconds ? kProbeSeconds : "");
-    int w = 0, h = 0;
-    TTF_SizeText(face, probe.c_str(), &w, &h);
-    TTF_CloseFont(face);
-    *width = std::max(w + 20, minimum);
-    *height = extra + h;
-}
 
 TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
     const struct {
@@ -79,11 +77,9 @@ TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
                 giSecs = secs;
                 giChange = 1;
                 pass();
-                int width = 0, height = 0;
-                expected_fit(font, secs > 0, row.extra, row.minimum, &width, &height);
                 SCOPED_TRACE(testing::Message()
                              << "layout " << row.layout << " font " << font << " seconds " << secs);
-                expect_window(width, height);
+                expect_fit(font, secs > 0, row.extra, row.minimum);
                 EXPECT_EQ(giChange, 0);
             }
         }
@@ -98,9 +94,7 @@ TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
     expect_window(800, 600);
 
     key_pass(37); // back to the clock view: fitted again
-    int width = 0, height = 0;
-    expected_fit(12, false, 70, 420, &width, &height);
-    expect_window(width, height);
+    expect_fit(12, false, 70, 420);
 
     hand_resize(800, 600);
     expect_window(800, 600);
@@ -109,8 +103,7 @@ TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
     key_pass(12); // smaller size at the family's edge: no refit
     expect_window(800, 600);
     key_pass(31); // S: refit with the seconds
-    expected_fit(12, true, 70, 420, &width, &height);
-    expect_window(width, height);
+    expect_fit(12, true, 70, 420);
 }
 
 // The probe is at least as wide as every real phrase, so a fitted window shows them whole.
