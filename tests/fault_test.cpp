@@ -84,11 +84,6 @@ int pending_events(void) {
     return SDL_PeepEvents(events, 256, SDL_PEEKEVENT, SDL_ALLEVENTS);
 }
 
-void load_fonts_and_pictures(void) {
-    open_font_table();
-    load_pictures();
-}
-
 // One pass at that time of day; returns what it printed.
 std::string frame(int hour, int minute, int second) {
     const struct tm time = clock_reading(hour, minute, second);

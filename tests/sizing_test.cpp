@@ -112,9 +112,7 @@ TEST(Probe, FittedWidthHoldsEveryRealPhrase) {
     const int fonts[] = {12, 23, 29, 41, 47, 53};
     char phrase[kTimeTextSize];
     for (int font : fonts) {
-        TTF_Font* face =
-            TTF_OpenFont((std::string(CHRONWICK_RUNTIME_DIR "/") + font_file(font / 6)).c_str(),
-                         font_point_size(font % 6));
+        TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
         ASSERT_NE(face, nullptr);
         for (int secs = -1; secs <= 1; secs += 2) {
             fConvTime(58, 58, 58, secs, phrase);

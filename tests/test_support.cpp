@@ -48,12 +48,9 @@ std::string end_capture(void) {
     fflush(stdout);
     dup2(gSavedStdout, fileno(stdout));
     close(gSavedStdout);
-    std::ifstream in(gCapturePath);
-    std::stringstream text;
-    text << in.rdbuf();
-    in.close();
+    const std::string text = read_file(gCapturePath.string(), std::ios::in);
     std::filesystem::remove(gCapturePath);
-    return text.str();
+    return text;
 }
 
 std::string text_file(std::string lines) {
@@ -97,8 +94,8 @@ void write_file(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::string read_file(const std::string& path, std::ios::openmode mode) {
+    std::ifstream in(path, mode);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -164,15 +161,13 @@ struct tm clock_reading(int hour, int minute, int second) {
     return time;
 }
 
+void load_fonts_and_pictures(void) {
+    open_font_table();
+    load_pictures();
+}
+
 void load_runtime_resources(void) {
-    static bool loaded = false;
-    if (!loaded) {
-        begin_capture();
-        open_font_table();
-        load_pictures();
-        end_capture();
-        loaded = true;
-    }
+    [[maybe_unused]] static const std::string once = printed_by(load_fonts_and_pictures);
 }
 
 Uint32 rgb_at(SDL_Surface* surface, int x, int y) {

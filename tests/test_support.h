@@ -2,6 +2,7 @@
 #pragma once
 
 #include <SDL/SDL.h>
+#include <ios>
 #include <set>
 #include <string>
 #include <time.h>
@@ -27,7 +28,8 @@ int count_lines(const std::string& text, const std::string& line);
 std::string enter_scratch_dir(void);
 void leave_scratch_dir(void);
 void write_file(const std::string& path, const std::string& content);
-std::string read_file(const std::string& path);
+// The bytes of a file, or with std::ios::in its text (CR LF read as "\n" on Windows).
+std::string read_file(const std::string& path, std::ios::openmode mode = std::ios::binary);
 // The names in a folder, without "." and "..".
 std::set<std::string> folder_entries(const std::string& path);
 
@@ -48,7 +50,9 @@ int push_resize(int width, int height);
 // A reading of the clock at that time of day, on the first of the month.
 struct tm clock_reading(int hour, int minute, int second);
 
-// Opens the fonts and pictures of the runtime folder once per test binary.
+// Opens the fonts and pictures of the working folder; load_runtime_resources does so once per
+// test binary.
+void load_fonts_and_pictures(void);
 void load_runtime_resources(void);
 
 // The colour of a pixel of a 32-bit surface, as 0xRRGGBB.
