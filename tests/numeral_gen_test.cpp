@@ -87,8 +87,8 @@ class NumeralGenTest : public ::testing::Test {
 fs::path NumeralGenTest::scratch_;
 RunResult NumeralGenTest::generated_;
 
-// Every numeral picture is there, transparent, at the layout's size, and can be told apart.
-TEST_F(NumeralGenTest, NumeralsOfASizeAreSolidDistinctAndClearOfTheirNeighbours) {
+// Every picture is there, transparent and at the layout's size; the numerals can be told apart.
+TEST_F(NumeralGenTest, PicturesOfASizeAreDistinctNumeralsAndAColonMark) {
     ASSERT_EQ(generated_.exit_code, 0) << generated_.messages;
     for (const Size& size : kSizes) {
         std::vector<std::vector<int>> numerals;
@@ -124,12 +124,7 @@ TEST_F(NumeralGenTest, NumeralsOfASizeAreSolidDistinctAndClearOfTheirNeighbours)
                     << "numerals " << a << " and " << b << " at G=" << size.g;
             }
         }
-    }
-}
-
-TEST_F(NumeralGenTest, ColonDotSitsLowAndCentredSoTheTwoDrawsFormAColon) {
-    ASSERT_EQ(generated_.exit_code, 0) << generated_.messages;
-    for (const Size& size : kSizes) {
+        // The colon's mark sits low and centred, so that its two draws form a colon.
         SurfacePtr dot = load_picture(size.dot_name, 8 * size.g, 10 * size.g);
         ASSERT_TRUE(dot);
         const std::vector<int> red = red_levels(dot.get());

@@ -146,10 +146,8 @@ std::string ico_icon(const Glyph& glyph) {
     std::uint32_t offset = 6 + 16 * count;
     for (int i = 0; i < count; ++i) {
         const int size = kIconSizes[i];
-        out += static_cast<char>(size < 256 ? size : 0); // 0 stands for 256
-        out += static_cast<char>(size < 256 ? size : 0);
-        out += '\0'; // no palette
-        out += '\0';
+        out += std::string(2, static_cast<char>(size < 256 ? size : 0)); // 0 stands for 256
+        out += std::string(2, '\0');                                     // no palette, reserved
         put16(out, 1);
         put16(out, 32);
         put32(out, static_cast<std::uint32_t>(images[i].size()));

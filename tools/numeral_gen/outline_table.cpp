@@ -6,6 +6,7 @@
 //   # ...                comment, to the end of the line
 #include "numeral_gen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -124,10 +125,8 @@ bool parse_outline_table(std::istream& in, const std::string& name, OutlineTable
 
     for (int slot = 0; slot <= 10; ++slot) {
         const Glyph& glyph = slot == 10 ? table.dot : table.digits[slot];
-        bool has_fill = false;
-        for (const Polygon& polygon : glyph.polygons) {
-            has_fill = has_fill || !polygon.cut;
-        }
+        const bool has_fill = std::any_of(glyph.polygons.begin(), glyph.polygons.end(),
+                                          [](const Polygon& polygon) { return !polygon.cut; });
         if (!seen[slot] || !has_fill) {
             error = name + ": glyph " + slot_name(slot) +
                     (seen[slot] ? " has no filled polygon" : " is missing");
