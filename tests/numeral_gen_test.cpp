@@ -129,8 +129,7 @@ TEST_F(NumeralGenTest, PicturesOfASizeAreDistinctNumeralsAndAColonMark) {
         ASSERT_TRUE(dot);
         const std::vector<int> red = red_levels(dot.get());
         double sum_x = 0;
-        int count = 0;
-        int top = dot->h;
+        int count = 0, top = dot->h;
         for (int i = 0; i < static_cast<int>(red.size()); ++i) {
             if (red[i] > 0) {
                 sum_x += i % dot->w + 0.5;

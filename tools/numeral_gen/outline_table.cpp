@@ -16,11 +16,6 @@ namespace numeral_gen {
 
 namespace {
 
-std::string strip_comment(const std::string& line) {
-    std::string::size_type hash = line.find('#');
-    return hash == std::string::npos ? line : line.substr(0, hash);
-}
-
 bool parse_number(const std::string& text, double& value) {
     if (text.empty()) {
         return false;
@@ -31,11 +26,8 @@ bool parse_number(const std::string& text, double& value) {
 }
 
 bool parse_point(const std::string& word, Point& point) {
-    std::string::size_type comma = word.find(',');
-    if (comma == std::string::npos) {
-        return false;
-    }
-    return parse_number(word.substr(0, comma), point.x) &&
+    const std::string::size_type comma = word.find(',');
+    return comma != std::string::npos && parse_number(word.substr(0, comma), point.x) &&
            parse_number(word.substr(comma + 1), point.y);
 }
 
@@ -67,7 +59,7 @@ bool parse_outline_table(std::istream& in, const std::string& name, OutlineTable
 
     while (std::getline(in, line)) {
         ++line_no;
-        std::istringstream words(strip_comment(line));
+        std::istringstream words(line.substr(0, line.find('#'))); // without its comment
         std::string word;
         if (!(words >> word)) {
             continue;
