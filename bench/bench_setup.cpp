@@ -11,7 +11,7 @@
 #include "app/window_sizing.h"
 #include "render/font_table.h"
 
-bool prepare_benchmark_process(void) {
+bool start_benchmark_process(void) {
     // Without a display SDL 1.2 would fall back to its text driver, which writes to stdout.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -22,17 +22,11 @@ bool prepare_benchmark_process(void) {
                 font_file(0));
         return false;
     }
-    return true;
-}
-
-bool open_benchmark_window(int width, int height) {
     reset_clock_state();
     if (SDL_Init(SDL_INIT_VIDEO) != 0 || TTF_Init() != 0) {
         fprintf(stderr, "Cannot start SDL: %s\n", SDL_GetError());
         return false;
     }
-    giX = width;
-    giY = height;
     return open_window();
 }
 

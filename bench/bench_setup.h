@@ -2,13 +2,11 @@
 // the resident-memory reading behind the memory counters.
 #pragma once
 
-// Chooses SDL's dummy video driver (no window, no output on the terminal) and checks that the
-// working directory is the runtime folder, where the fonts are opened from. Returns false after
-// printing why when it is not.
-bool prepare_benchmark_process(void);
-
-// Starts SDL video and SDL_ttf and opens a width x height window as the clock does.
-bool open_benchmark_window(int width, int height);
+// Chooses SDL's dummy video driver (no window, no output on the terminal), checks that the
+// working directory is the runtime folder, where the fonts are opened from, then starts SDL video
+// and SDL_ttf and opens a window of the clock's default size as the clock does. Returns false
+// after printing why when one of these fails.
+bool start_benchmark_process(void);
 
 // The resident set size of this process in kilobytes, from /proc/self/status.
 long resident_kilobytes(void);

@@ -36,11 +36,9 @@ static int ignore_x_error(Display*, XErrorEvent*) {
 
 // The first viewable top-level window, or 0.
 static Window find_viewable_window(Display* display) {
-    Window rootReturn = 0;
-    Window parent = 0;
+    Window rootReturn = 0, parent = 0, found = 0;
     Window* children = NULL;
     unsigned count = 0;
-    Window found = 0;
     if (!XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count)) {
         return 0;
     }
@@ -60,8 +58,7 @@ static Window find_viewable_window(Display* display) {
 // the numerals reach, lie in the strips' colour range (red 30-138, green 20-78, blue 0-33).
 // Pixels are 0xRRGGBB, as main checked.
 static bool shows_background(Display* display, Window window) {
-    const int sampleWidth = 32;
-    const int sampleHeight = 16;
+    const int sampleWidth = 32, sampleHeight = 16;
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes) || attributes.width < sampleWidth + 8 ||
         attributes.height < sampleHeight + 8) {
@@ -142,9 +139,7 @@ int main(int argc, char* argv[]) {
     }
 
     Window window = 0;
-    double windowMs = -1;
-    double frameMs = -1;
-    double frameCpuMs = -1;
+    double windowMs = -1, frameMs = -1, frameCpuMs = -1;
     bool ended = false;
     while (!(ended = waitpid(child, NULL, WNOHANG) == child)) {
         const double now = elapsed_ms(&start);

@@ -85,6 +85,7 @@ static void copy_floor(benchmark::State& state, FrameCase frame) {
     }
 }
 
+// The case's name, WHAT/WIDTHxHEIGHT, and the strips where the case draws them.
 static std::string case_name(const char* what, const FrameCase& frame, bool withStrips) {
     std::string name =
         std::string(what) + "/" + std::to_string(frame.width) + "x" + std::to_string(frame.height);
@@ -94,19 +95,21 @@ static std::string case_name(const char* what, const FrameCase& frame, bool with
     return name;
 }
 
+static void add(const char* what, const FrameCase& frame, bool withStrips, int view,
+                void (*draw)(void)) {
+    benchmark::RegisterBenchmark(case_name(what, frame, withStrips).c_str(), timed, frame, view,
+                                 draw);
+}
+
 static void register_cases(void) {
     static const int kSizes[2][2] = {{kDefaultWidth, kDefaultHeight}, {1300, 1000}};
     for (const auto& size : kSizes) {
         for (StripKind strips : {kPreparedStrips, kBlendedStrips}) {
             const FrameCase frame = {size[0], size[1], strips};
-            benchmark::RegisterBenchmark(case_name("pass/clock", frame, true).c_str(), timed, frame,
-                                         1, [] { run_frame_stages(&gClock); });
-            benchmark::RegisterBenchmark(case_name("pass/legend", frame, true).c_str(), timed,
-                                         frame, -1, [] { run_frame_stages(&gClock); });
-            benchmark::RegisterBenchmark(case_name("stage/background", frame, true).c_str(), timed,
-                                         frame, 1, paint_background);
-            benchmark::RegisterBenchmark(case_name("stage/legend", frame, true).c_str(), timed,
-                                         frame, -1, draw_legend);
+            add("pass/clock", frame, true, 1, [] { run_frame_stages(&gClock); });
+            add("pass/legend", frame, true, -1, [] { run_frame_stages(&gClock); });
+            add("stage/background", frame, true, 1, paint_background);
+            add("stage/legend", frame, true, -1, draw_legend);
         }
         // These stages draw no strip. Under the dummy driver presenting costs next to nothing;
         // what it costs on X11 (the shared-memory image copy and the X server's work) shows in
@@ -114,17 +117,14 @@ static void register_cases(void) {
         const FrameCase frame = {size[0], size[1], kPreparedStrips};
         benchmark::RegisterBenchmark(case_name("floor/copy", frame, false).c_str(), copy_floor,
                                      frame);
-        benchmark::RegisterBenchmark(case_name("stage/text_line", frame, false).c_str(), timed,
-                                     frame, 1, [] { draw_text_line(gText); });
-        benchmark::RegisterBenchmark(case_name("stage/numeral_row", frame, false).c_str(), timed,
-                                     frame, 1, [] { draw_clock_row(gText, 18, 58, 58); });
-        benchmark::RegisterBenchmark(case_name("stage/update", frame, false).c_str(), timed, frame,
-                                     1, [] { SDL_UpdateRect(screen, 0, 0, giX, giY); });
+        add("stage/text_line", frame, false, 1, [] { draw_text_line(gText); });
+        add("stage/numeral_row", frame, false, 1, [] { draw_clock_row(gText, 18, 58, 58); });
+        add("stage/update", frame, false, 1, [] { SDL_UpdateRect(screen, 0, 0, giX, giY); });
     }
 }
 
 int main(int argc, char** argv) {
-    if (!prepare_benchmark_process() || !open_benchmark_window(kDefaultWidth, kDefaultHeight)) {
+    if (!start_benchmark_process()) {
         return 1;
     }
     load_resources();

@@ -99,18 +99,20 @@ static void measure_resident_growth(void) {
 }
 
 int main(int argc, char** argv) {
-    if (!prepare_benchmark_process() || !open_benchmark_window(kDefaultWidth, kDefaultHeight)) {
+    if (!start_benchmark_process()) {
         return 1;
     }
     measure_resident_growth();
-    benchmark::RegisterBenchmark("fonts/open_table", open_fonts)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("strips/rand_floor", draws_floor<rand>)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("strips/draw_random_floor", draws_floor<draw_random>)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("strips/fill", fill_strips)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("strips/generate", generate_background_strips)
-        ->Unit(benchmark::kMillisecond);
+    const std::pair<const char*, void (*)(benchmark::State&)> benchmarks[] = {
+        {"fonts/open_table", open_fonts},
+        {"strips/rand_floor", draws_floor<rand>},
+        {"strips/draw_random_floor", draws_floor<draw_random>},
+        {"strips/fill", fill_strips},
+        {"strips/generate", generate_background_strips},
+    };
+    for (const auto& [name, function] : benchmarks) {
+        benchmark::RegisterBenchmark(name, function)->Unit(benchmark::kMillisecond);
+    }
 
     return run_benchmarks(argc, argv);
 }

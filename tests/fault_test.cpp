@@ -79,26 +79,6 @@ void link_runtime(const std::string& name) {
 #endif
 }
 
-// A reading of the clock at that time of day, on the first of the month.
-struct tm reading(int hour, int minute, int second) {
-    struct tm time = {};
-    time.tm_hour = hour;
-    time.tm_min = minute;
-    time.tm_sec = second;
-    time.tm_mday = 1;
-    return time;
-}
-
-// Queues a release of the key with this PC scancode, with the code the runtime would deliver.
-int push_key_release(int pcScancode) {
-    SDL_Event event = {};
-    event.type = SDL_KEYUP;
-    event.key.type = SDL_KEYUP;
-    event.key.state = SDL_RELEASED;
-    event.key.keysym.scancode = (Uint8)runtime_key_code(pcScancode);
-    return SDL_PushEvent(&event);
-}
-
 int pending_events(void) {
     static SDL_Event events[256];
     return SDL_PeepEvents(events, 256, SDL_PEEKEVENT, SDL_ALLEVENTS);
@@ -106,10 +86,8 @@ int pending_events(void) {
 
 // One pass at that time of day; returns what it printed.
 std::string frame(int hour, int minute, int second) {
-    const struct tm time = reading(hour, minute, second);
-    begin_capture();
-    run_frame_stages(&time);
-    return end_capture();
+    const struct tm time = clock_reading(hour, minute, second);
+    return printed_by([&] { run_frame_stages(&time); });
 }
 
 #ifndef _WIN32
@@ -189,9 +167,8 @@ class FaultTest : public ::testing::Test {
     // Starts the clock as main does, in the private folder, and leaves the event queue empty;
     // returns what start-up printed.
     std::string start(void) {
-        begin_capture();
-        const bool started = start_clock();
-        std::string output = end_capture();
+        bool started = false;
+        std::string output = printed_by([&] { started = start_clock(); });
         EXPECT_TRUE(started);
         drain_events();
         return output;
@@ -207,13 +184,12 @@ TEST_F(FaultTest, SaveIntoAMissingFolderReportsAndChangesNothing) {
     link_runtime("Fonts");
     write_test_pictures();
     EXPECT_EQ(start(), "fopen failed on config\n");
-    begin_capture();
-    open_font_table();
-    load_pictures();
-    EXPECT_EQ(end_capture(), "");
+    EXPECT_EQ(printed_by(load_fonts_and_pictures), "");
     const std::set<std::string> before = folder_entries(".");
-    const int font = giFont, layout = giGraphics, width = giX, height = giY, seconds = giSecs,
-              view = giKlingon;
+    auto settings = [] {
+        return std::vector<int>{giFont, giGraphics, giX, giY, giSecs, giKlingon};
+    };
+    const std::vector<int> before_settings = settings();
 
     ASSERT_EQ(push_key_release(46), 0); // C
     EXPECT_EQ(frame(14, 30, 45), key_report(46) + "fopen failed on config\n");
@@ -222,16 +198,11 @@ TEST_F(FaultTest, SaveIntoAMissingFolderReportsAndChangesNothing) {
     char target[64] = "";
     ASSERT_GT(readlink("config.cwk", target, sizeof target - 1), 0);
     EXPECT_STREQ(target, "missing/config.cwk");
-    EXPECT_EQ(giFont, font);
-    EXPECT_EQ(giGraphics, layout);
-    EXPECT_EQ(giX, width);
-    EXPECT_EQ(giY, height);
-    EXPECT_EQ(giSecs, seconds);
-    EXPECT_EQ(giKlingon, view);
+    EXPECT_EQ(settings(), before_settings);
     EXPECT_EQ(giChange, 0);
     EXPECT_EQ(giRun, 1);
-    EXPECT_EQ(screen->w, width);
-    EXPECT_EQ(screen->h, height);
+    EXPECT_EQ(screen->w, before_settings[2]);
+    EXPECT_EQ(screen->h, before_settings[3]);
 }
 
 // A save fails while it writes (the file size limit is 0, as on a full disk): the settings file
@@ -257,7 +228,8 @@ TEST_F(FaultTest, FailedSaveLeavesTheOldFileByteForByte) {
         giX = 500;
         giY = 90;
         ASSERT_EQ(push_key_release(46), 0); // C
-        EXPECT_EQ(count_lines(frame_with_no_room(reading(1, 2, 3)), "fopen failed on config"), 1);
+        EXPECT_EQ(count_lines(frame_with_no_room(clock_reading(1, 2, 3)), "fopen failed on config"),
+                  1);
 
         EXPECT_EQ(read_file(settings), old);
         EXPECT_EQ(folder_entries("."), here);
@@ -270,28 +242,13 @@ TEST_F(FaultTest, FailedSaveLeavesTheOldFileByteForByte) {
 }
 #endif
 
-// A folder named config.cwk cannot be read as settings: the failure is reported and the defaults
-// stay.
-TEST_F(FaultTest, SettingsFolderReadsAsMissing) {
-    ASSERT_TRUE(std::filesystem::create_directory("config.cwk"));
-    begin_capture();
-    read_settings();
-    EXPECT_EQ(end_capture(), "fopen failed on config\n");
-    EXPECT_EQ(giFont, 12);
-    EXPECT_EQ(giGraphics, 1);
-    EXPECT_EQ(giX, 680);
-    EXPECT_EQ(giY, 100);
-}
-
 // Saving over a folder named config.cwk fails without touching the folder or leaving a
 // temporary file behind.
 TEST_F(FaultTest, SaveOverASettingsFolderLeavesItAlone) {
     ASSERT_TRUE(std::filesystem::create_directory("config.cwk"));
     write_file("config.cwk/notes", "mine");
     giFont = 20;
-    begin_capture();
-    save_settings_with_size(giX, giY);
-    EXPECT_EQ(end_capture(), "fopen failed on config\n");
+    EXPECT_EQ(printed_by([&] { save_settings_with_size(giX, giY); }), "fopen failed on config\n");
     EXPECT_EQ(folder_entries("config.cwk"), std::set<std::string>{"notes"});
     EXPECT_EQ(read_file("config.cwk/notes"), "mine");
     EXPECT_EQ(folder_entries("."), std::set<std::string>{"config.cwk"});
@@ -308,9 +265,7 @@ TEST_F(FaultTest, NoFontOpensYetEveryViewIsDrawn) {
     }
     write_test_pictures();
     start();
-    begin_capture();
-    load_resources();
-    const std::string loadOutput = end_capture();
+    const std::string loadOutput = printed_by(load_resources);
     EXPECT_EQ(count_lines(loadOutput, "failed load "), kFontCount);
     EXPECT_EQ(loadOutput.size(), kFontCount * std::string("failed load \n").size());
 
@@ -352,9 +307,7 @@ TEST_F(FaultTest, FontsCutShortAfterTheirTablesDrawOrReport) {
         write_file(font_file(family), real.substr(0, real.size() * 9 / 10));
     }
     start();
-    begin_capture();
-    open_font_table();
-    end_capture();
+    printed_by(open_font_table);
     for (giFont = 0; giFont < kFontCount; giFont += 5) {
         const std::string output = frame(18, 58, 58);
         EXPECT_TRUE(output.empty() || output == "failed to render font \n") << output;
@@ -371,10 +324,7 @@ TEST_F(FaultTest, PicturesThatAreNotGifsAreLeftOut) {
     write_file("graphics/5.gif", cut.substr(0, cut.size() / 2));
     write_file("graphics/circle.gif", std::string("GIF89a\x08\x00\x08\x00", 10));
     start();
-    begin_capture();
-    open_font_table();
-    load_pictures();
-    end_capture();
+    printed_by(load_fonts_and_pictures);
     EXPECT_EQ(numberImages[3], nullptr);
     EXPECT_EQ(dotImages[0], nullptr);
     ASSERT_NE(numberImages[4], nullptr);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+
+#include <algorithm>
 #include <string>
 
 #include "klingon/klingon_time.h"
@@ -21,9 +23,7 @@ TEST(TimePhrase, WorkedReadings) {
     EXPECT_EQ(phrase(10, 10, 10, 1), "wa'maH paghvatlh wa'maH pagh rep wa'maH pagh lup");
     EXPECT_EQ(phrase(18, 58, 58, 1), "wa'maH chorghvatlh vaghmaH chorgh rep vaghmaH chorgh lup");
     EXPECT_EQ(phrase(20, 7, 3, 1), "cha'maH paghvatlh Soch rep wej lup");
-}
-
-TEST(TimePhrase, SecondsShownOnlyForPositiveFlagAndSecond) {
+    // The seconds show only for a positive flag and a second past 0.
     EXPECT_EQ(phrase(1, 1, 1, 0), "wa'vatlh wa' rep ");
     EXPECT_EQ(phrase(1, 1, 1, -7), "wa'vatlh wa' rep ");
     EXPECT_EQ(phrase(1, 1, 1, 7), "wa'vatlh wa' rep wa' lup");
@@ -36,12 +36,8 @@ static int read_number(const std::string& words) {
     static const char* const digits[10] = {"pagh", "wa'", "cha'", "wej",    "loS",
                                            "vagh", "jav", "Soch", "chorgh", "Hut"};
     auto digit = [](const std::string& word) {
-        for (int d = 0; d < 10; ++d) {
-            if (word == digits[d]) {
-                return d;
-            }
-        }
-        return -1;
+        const auto found = std::find(std::begin(digits), std::end(digits), word);
+        return found == std::end(digits) ? -1 : (int)(found - digits);
     };
     if (words.empty()) {
         return 0;

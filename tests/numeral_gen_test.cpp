@@ -28,10 +28,6 @@ const Size kSizes[] = {{4, 0, "circle.gif"}, {2, 20, "circle2.gif"}, {1, 40, "ci
 
 using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
-SurfacePtr load(const fs::path& path) {
-    return SurfacePtr(IMG_Load(path.c_str()), &SDL_FreeSurface);
-}
-
 // The red level of each pixel of an 8-bit picture, row by row, 0 where transparent. Red goes
 // from about 60 (background) to 255 (gold), so it tells how much of a pixel is covered.
 std::vector<int> red_levels(SDL_Surface* surface) {
@@ -52,10 +48,14 @@ struct RunResult {
     std::string messages;
 };
 
-RunResult run_generator(const std::string& args, const fs::path& scratch) {
+// Runs the generator with these arguments, each quoted, and its messages kept beside them.
+RunResult run_generator(const std::vector<std::string>& args, const fs::path& scratch) {
     const fs::path err = scratch / "stderr.txt";
-    const std::string command =
-        std::string("'") + NUMERAL_GEN_PATH + "' " + args + " 2>'" + err.string() + "'";
+    std::string command = std::string("'") + NUMERAL_GEN_PATH + "'";
+    for (const std::string& arg : args) {
+        command += " '" + arg + "'";
+    }
+    command += " 2>'" + err.string() + "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(err)};
 }
@@ -64,10 +64,22 @@ class NumeralGenTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         scratch_ = enter_scratch_dir();
-        generated_ = run_generator("'" + (scratch_ / "graphics").string() + "'", scratch_);
+        generated_ = run_generator({(scratch_ / "graphics").string()}, scratch_);
     }
     static void TearDownTestSuite() {
         leave_scratch_dir();
+    }
+    // A generated picture, or null when it is missing or not an 8-bit picture with a
+    // transparent colour of that size.
+    static SurfacePtr load_picture(const std::string& name, int width, int height) {
+        SurfacePtr picture(IMG_Load((scratch_ / "graphics" / name).c_str()), &SDL_FreeSurface);
+        EXPECT_TRUE(picture) << name << ": " << IMG_GetError();
+        if (picture && !(picture->format->BytesPerPixel == 1 && picture->flags & SDL_SRCCOLORKEY &&
+                         picture->w == width && picture->h == height)) {
+            ADD_FAILURE() << name << " is " << picture->w << "x" << picture->h;
+            picture.reset();
+        }
+        return picture;
     }
     static fs::path scratch_;
     static RunResult generated_;
@@ -75,35 +87,15 @@ class NumeralGenTest : public ::testing::Test {
 fs::path NumeralGenTest::scratch_;
 RunResult NumeralGenTest::generated_;
 
-TEST_F(NumeralGenTest, WritesEveryPictureTransparentAndAtTheLayoutSize) {
-    ASSERT_EQ(generated_.exit_code, 0) << generated_.messages;
-    for (const Size& size : kSizes) {
-        for (int digit = 0; digit < 10; ++digit) {
-            const fs::path path =
-                scratch_ / "graphics" / (std::to_string(size.first_number + digit) + ".gif");
-            SurfacePtr picture = load(path);
-            ASSERT_TRUE(picture) << path << ": " << IMG_GetError();
-            EXPECT_TRUE(picture->flags & SDL_SRCCOLORKEY) << path;
-            EXPECT_EQ(picture->w, 10 * size.g) << path;
-            EXPECT_EQ(picture->h, 14 * size.g) << path;
-        }
-        const fs::path path = scratch_ / "graphics" / size.dot_name;
-        SurfacePtr dot = load(path);
-        ASSERT_TRUE(dot) << path << ": " << IMG_GetError();
-        EXPECT_TRUE(dot->flags & SDL_SRCCOLORKEY) << path;
-        EXPECT_EQ(dot->w, 8 * size.g) << path;
-        EXPECT_EQ(dot->h, 10 * size.g) << path;
-    }
-}
-
-TEST_F(NumeralGenTest, NumeralsOfASizeAreSolidDistinctAndClearOfTheirNeighbours) {
+// Every picture is there, transparent and at the layout's size; the numerals can be told apart.
+TEST_F(NumeralGenTest, PicturesOfASizeAreDistinctNumeralsAndAColonMark) {
     ASSERT_EQ(generated_.exit_code, 0) << generated_.messages;
     for (const Size& size : kSizes) {
         std::vector<std::vector<int>> numerals;
         for (int digit = 0; digit < 10; ++digit) {
-            SurfacePtr picture =
-                load(scratch_ / "graphics" / (std::to_string(size.first_number + digit) + ".gif"));
-            ASSERT_TRUE(picture && picture->format->BytesPerPixel == 1);
+            SurfacePtr picture = load_picture(std::to_string(size.first_number + digit) + ".gif",
+                                              10 * size.g, 14 * size.g);
+            ASSERT_TRUE(picture);
             const std::vector<int> red = red_levels(picture.get());
             numerals.push_back(red);
             const int w = picture->w;
@@ -132,18 +124,12 @@ TEST_F(NumeralGenTest, NumeralsOfASizeAreSolidDistinctAndClearOfTheirNeighbours)
                     << "numerals " << a << " and " << b << " at G=" << size.g;
             }
         }
-    }
-}
-
-TEST_F(NumeralGenTest, ColonDotSitsLowAndCentredSoTheTwoDrawsFormAColon) {
-    ASSERT_EQ(generated_.exit_code, 0) << generated_.messages;
-    for (const Size& size : kSizes) {
-        SurfacePtr dot = load(scratch_ / "graphics" / size.dot_name);
-        ASSERT_TRUE(dot && dot->format->BytesPerPixel == 1);
+        // The colon's mark sits low and centred, so that its two draws form a colon.
+        SurfacePtr dot = load_picture(size.dot_name, 8 * size.g, 10 * size.g);
+        ASSERT_TRUE(dot);
         const std::vector<int> red = red_levels(dot.get());
         double sum_x = 0;
-        int count = 0;
-        int top = dot->h;
+        int count = 0, top = dot->h;
         for (int i = 0; i < static_cast<int>(red.size()); ++i) {
             if (red[i] > 0) {
                 sum_x += i % dot->w + 0.5;
@@ -160,19 +146,19 @@ TEST_F(NumeralGenTest, ColonDotSitsLowAndCentredSoTheTwoDrawsFormAColon) {
 
 TEST_F(NumeralGenTest, WritesTheIconAsSvg) {
     const fs::path icon = scratch_ / "icon.svg";
-    const RunResult result = run_generator("--svg 4 '" + icon.string() + "'", scratch_);
+    const RunResult result = run_generator({"--svg", "4", icon.string()}, scratch_);
     ASSERT_EQ(result.exit_code, 0) << result.messages;
     const std::string text = read_file(icon);
     EXPECT_NE(text.find("<svg"), std::string::npos);
     EXPECT_NE(text.find("<path d=\"M"), std::string::npos);
-    EXPECT_NE(run_generator("--svg x '" + icon.string() + "'", scratch_).exit_code, 0);
+    EXPECT_NE(run_generator({"--svg", "x", icon.string()}, scratch_).exit_code, 0);
 }
 
 // The Windows icon: a directory of five 32-bit DIB images that Windows can read, each showing
 // the gold numeral on the plate, upright, with transparent corners.
 TEST_F(NumeralGenTest, WritesTheWindowsIconAsFive32BitImages) {
     const fs::path icon = scratch_ / "icon.ico";
-    const RunResult result = run_generator("--ico 4 '" + icon.string() + "'", scratch_);
+    const RunResult result = run_generator({"--ico", "4", icon.string()}, scratch_);
     ASSERT_EQ(result.exit_code, 0) << result.messages;
     const std::string data = read_file(icon);
     auto u16 = [&](std::size_t at) {
@@ -244,14 +230,13 @@ TEST_F(NumeralGenTest, RejectsAMalformedTableWithAMessageNamingTheLine) {
     for (const Case& c : cases) {
         write_file(bad, c.table);
         const RunResult result =
-            run_generator("'" + (scratch_ / "out").string() + "' '" + bad.string() + "'", scratch_);
+            run_generator({(scratch_ / "out").string(), bad.string()}, scratch_);
         EXPECT_EQ(result.exit_code, 1) << c.table; // an error, not a crash
         EXPECT_NE(result.messages.find(c.message), std::string::npos) << "got: " << result.messages;
     }
 
-    const RunResult missing = run_generator("'" + (scratch_ / "out").string() + "' '" +
-                                                (scratch_ / "none.txt").string() + "'",
-                                            scratch_);
+    const RunResult missing =
+        run_generator({(scratch_ / "out").string(), (scratch_ / "none.txt").string()}, scratch_);
     EXPECT_EQ(missing.exit_code, 1);
     EXPECT_NE(missing.messages.find("none.txt"), std::string::npos);
 }

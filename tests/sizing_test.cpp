@@ -21,33 +21,39 @@ class Sizing : public ::testing::Test {
         open_dummy_window();
         load_runtime_resources();
     }
-    // Runs one pass at a fixed time with the event, if any, queued alone before it: a runtime
-    // that opens a new window for another size queues that window's focus events.
-    void pass_with(const SDL_Event* event) {
-        if (event != NULL) {
-            drain_events();
-            SDL_Event copy = *event;
-            SDL_PushEvent(&copy);
-        }
-        struct tm now = {};
-        now.tm_hour = 18;
-        now.tm_min = 58;
+    // One pass at a fixed time. Each event is queued alone before its pass: a runtime that opens
+    // a new window for another size queues that window's focus events.
+    void pass(void) {
+        const struct tm now = clock_reading(18, 58, 0);
         run_frame_stages(&now);
+    }
+    void key_pass(int pcScancode) {
+        drain_events();
+        push_key_release(pcScancode);
+        pass();
     }
     // A hand resize is applied in its own pass, or, where the runtime replaces the window to
     // resize it, once no other has come for a while; until then the window keeps its size.
-    void hand_resize(int width, int height) {
+    void hand_resize(int width, int height, bool wait = true) {
         const int oldWidth = screen->w, oldHeight = screen->h;
-        SDL_Event resize = {};
-        resize.type = SDL_VIDEORESIZE;
-        resize.resize.w = width;
-        resize.resize.h = height;
-        pass_with(&resize);
-        if (window_reopens_to_resize()) {
+        drain_events();
+        push_resize(width, height);
+        pass();
+        if (wait && window_reopens_to_resize()) {
             expect_window(oldWidth, oldHeight);
             SDL_Delay(kHandResizeQuietMs);
-            pass_with(NULL);
+            pass();
         }
+    }
+    // The fitted size, measured here straight from the font file.
+    void expect_fit(int font, bool seconds, int extra, int minimum) {
+        TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
+        ASSERT_NE(face, nullptr);
+        std::string probe = std::string(kProbe) + (seconds ? kProbeSeconds : "");
+        int w = 0, h = 0;
+        TTF_SizeText(face, probe.c_str(), &w, &h);
+        TTF_CloseFont(face);
+        expect_window(std::max(w + 20, minimum), extra + h);
     }
     void expect_window(int width, int height) {
         EXPECT_EQ(giX, width);
@@ -57,18 +63,6 @@ class Sizing : public ::testing::Test {
         EXPECT_EQ(screen->h, height);
     }
 };
-
-// The fitted size, measured here straight from the font file.
-static void expected_fit(int font, bool seconds, int extra, int minimum, int* width, int* height) {
-    TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
-    ASSERT_NE(face, nullptr);
-    std::string probe = std::string(kProbe) + (seconds ? kProbeSeconds : "");
-    int w = 0, h = 0;
-    TTF_SizeText(face, probe.c_str(), &w, &h);
-    TTF_CloseFont(face);
-    *width = std::max(w + 20, minimum);
-    *height = extra + h;
-}
 
 TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
     const struct {
@@ -82,12 +76,10 @@ TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
                 giFont = font;
                 giSecs = secs;
                 giChange = 1;
-                pass_with(NULL);
-                int width = 0, height = 0;
-                expected_fit(font, secs > 0, row.extra, row.minimum, &width, &height);
+                pass();
                 SCOPED_TRACE(testing::Message()
                              << "layout " << row.layout << " font " << font << " seconds " << secs);
-                expect_window(width, height);
+                expect_fit(font, secs > 0, row.extra, row.minimum);
                 EXPECT_EQ(giChange, 0);
             }
         }
@@ -95,31 +87,23 @@ TEST_F(Sizing, FitFollowsLayoutSecondsAndFont) {
 }
 
 TEST_F(Sizing, LegendFitsFixedAndHandResizeIsAppliedUntilTheNextFit) {
-    SDL_Event key = {};
-    key.type = SDL_KEYUP;
-    key.key.keysym.scancode = runtime_key_code(37); // K
-    pass_with(&key);
+    key_pass(37); // K
     expect_window(500, 110);
 
     hand_resize(800, 600);
     expect_window(800, 600);
 
-    pass_with(&key); // back to the clock view: fitted again
-    int width = 0, height = 0;
-    expected_fit(12, false, 70, 420, &width, &height);
-    expect_window(width, height);
+    key_pass(37); // back to the clock view: fitted again
+    expect_fit(12, false, 70, 420);
 
     hand_resize(800, 600);
     expect_window(800, 600);
-    pass_with(NULL); // the hand-made size stays on the passes after it
+    pass(); // the hand-made size stays on the passes after it
     expect_window(800, 600);
-    key.key.keysym.scancode = runtime_key_code(12); // smaller size at the family's edge: no refit
-    pass_with(&key);
+    key_pass(12); // smaller size at the family's edge: no refit
     expect_window(800, 600);
-    key.key.keysym.scancode = runtime_key_code(31); // S: refit with the seconds
-    pass_with(&key);
-    expected_fit(12, true, 70, 420, &width, &height);
-    expect_window(width, height);
+    key_pass(31); // S: refit with the seconds
+    expect_fit(12, true, 70, 420);
 }
 
 // The probe is at least as wide as every real phrase, so a fitted window shows them whole.
@@ -128,9 +112,7 @@ TEST(Probe, FittedWidthHoldsEveryRealPhrase) {
     const int fonts[] = {12, 23, 29, 41, 47, 53};
     char phrase[kTimeTextSize];
     for (int font : fonts) {
-        TTF_Font* face =
-            TTF_OpenFont((std::string(CHRONWICK_RUNTIME_DIR "/") + font_file(font / 6)).c_str(),
-                         font_point_size(font % 6));
+        TTF_Font* face = TTF_OpenFont(font_file(font / 6), font_point_size(font % 6));
         ASSERT_NE(face, nullptr);
         for (int secs = -1; secs <= 1; secs += 2) {
             fConvTime(58, 58, 58, secs, phrase);
@@ -162,18 +144,10 @@ TEST_F(Sizing, FailedModeChangeKeepsThePreviousWindow) {
 // C right after a hand resize saves the size the user chose, also while the runtime holds the
 // resize back for the drag to end.
 TEST_F(Sizing, SaveRightAfterAHandResizeStoresTheNewSize) {
-    SDL_Event event = {};
-    event.type = SDL_KEYUP;
-    event.key.keysym.scancode = runtime_key_code(37); // K: the legend, 500 x 110
-    pass_with(&event);
-    SDL_Event resize = {};
-    resize.type = SDL_VIDEORESIZE;
-    resize.resize.w = 640;
-    resize.resize.h = 220;
-    pass_with(&resize);
-    event.key.keysym.scancode = runtime_key_code(46); // C
+    key_pass(37); // K: the legend, 500 x 110
+    hand_resize(640, 220, false);
     enter_scratch_dir();
-    pass_with(&event);
+    key_pass(46); // C
     EXPECT_EQ(read_file("config.cwk"), text_file("12\n1\n640\n220\n"));
     leave_scratch_dir();
 }

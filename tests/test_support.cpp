@@ -48,24 +48,18 @@ std::string end_capture(void) {
     fflush(stdout);
     dup2(gSavedStdout, fileno(stdout));
     close(gSavedStdout);
-    std::ifstream in(gCapturePath);
-    std::stringstream text;
-    text << in.rdbuf();
-    in.close();
+    const std::string text = read_file(gCapturePath.string(), std::ios::in);
     std::filesystem::remove(gCapturePath);
-    return text.str();
+    return text;
 }
 
-std::string text_file(const std::string& lines) {
+std::string text_file(std::string lines) {
 #ifdef _WIN32
-    std::string text;
-    for (char c : lines) {
-        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; at += 2) {
+        lines.insert(at, 1, '\r');
     }
-    return text;
-#else
-    return lines;
 #endif
+    return lines;
 }
 
 int count_lines(const std::string& text, const std::string& line) {
@@ -100,8 +94,8 @@ void write_file(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::string read_file(const std::string& path, std::ios::openmode mode) {
+    std::ifstream in(path, mode);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -141,15 +135,39 @@ std::string key_report(int pcScancode) {
     return "Key pressed " + std::to_string(runtime_key_code(pcScancode)) + " \n";
 }
 
+int push_key_release(int pcScancode) {
+    SDL_Event event = {};
+    event.type = SDL_KEYUP;
+    event.key.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    event.key.keysym.scancode = (Uint8)runtime_key_code(pcScancode);
+    return SDL_PushEvent(&event);
+}
+
+int push_resize(int width, int height) {
+    SDL_Event event = {};
+    event.type = SDL_VIDEORESIZE;
+    event.resize.w = width;
+    event.resize.h = height;
+    return SDL_PushEvent(&event);
+}
+
+struct tm clock_reading(int hour, int minute, int second) {
+    struct tm time = {};
+    time.tm_hour = hour;
+    time.tm_min = minute;
+    time.tm_sec = second;
+    time.tm_mday = 1;
+    return time;
+}
+
+void load_fonts_and_pictures(void) {
+    open_font_table();
+    load_pictures();
+}
+
 void load_runtime_resources(void) {
-    static bool loaded = false;
-    if (!loaded) {
-        begin_capture();
-        open_font_table();
-        load_pictures();
-        end_capture();
-        loaded = true;
-    }
+    [[maybe_unused]] static const std::string once = printed_by(load_fonts_and_pictures);
 }
 
 Uint32 rgb_at(SDL_Surface* surface, int x, int y) {

@@ -22,7 +22,7 @@ anchors_of() {
     while IFS=$'\t' read -r number text; do
         text=${text#"${text%%[!#]*}"}
         text=$(sed -e 's/^[[:space:]]*//' -e 's/[[:space:]#]*$//' <<<"$text")
-        slug=$(tr 'A-Z' 'a-z' <<<"$text" | tr -d '!"#$%&'"'"'()*+,./:;<=>?@[\\]^`{|}~' | tr ' ' '-')
+        slug=$(tr '[:upper:]' '[:lower:]' <<<"$text" | tr -d '!"#$%&'"'"'()*+,./:;<=>?@[\\]^`{|}~' | tr ' ' '-')
         if [ -n "${seen[$slug]+set}" ]; then
             seen[$slug]=$((seen[$slug] + 1))
             echo "$slug-${seen[$slug]}"
@@ -35,6 +35,7 @@ anchors_of() {
 
 # "LINE<tab>TARGET" for each inline link and image, and each reference definition, outside code.
 links_of() {
+    # shellcheck disable=SC2016 # the backticks are Markdown's code spans
     outside_code "$1" | sed -e 's/`[^`]*`//g' | awk -F'\t' '{
         line = $2
         if (match(line, /^ *\[[^]]+\]:[[:space:]]*[^[:space:]]+/)) {
@@ -52,10 +53,8 @@ links_of() {
     }'
 }
 
-files=(README.md CONTRIBUTING.md)
-for file in docs/*.md; do
-    [ -e "$file" ] && files+=("$file")
-done
+shopt -s nullglob
+files=(README.md CONTRIBUTING.md docs/*.md)
 
 # Each file's anchors, worked out once.
 declare -A anchors=()
@@ -82,11 +81,8 @@ for file in "${files[@]}"; do
         path=${target%%#*}
         anchor=""
         [[ $target == *"#"* ]] && anchor=${target#*#}
-        if [ -z "$path" ]; then
-            resolved=$file
-        else
-            resolved=$folder/$path
-        fi
+        resolved=$folder/$path
+        [ -n "$path" ] || resolved=$file # a link to a heading of this file
         if [ ! -e "$resolved" ]; then
             echo "$file:$number: $target: no file $resolved"
             broken=$((broken + 1))

@@ -34,13 +34,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD:-$root/build}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
-xvfb_display=""
-xvfb_pid=""
-sway_user=()
-sway_session=()
-sway_ipc=""
-clock_pid=""
-window_id=""
+xvfb_display="" xvfb_pid="" sway_ipc="" clock_pid="" window_id=""
+sway_user=() sway_session=()
 x_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/chronwick-x.XXXXXX")
 
 # Ends every process the script started, with whatever they started in turn: in the namespace,

@@ -32,8 +32,7 @@ int main(int argc, char* argv[]) {
                 TTF_GetError());
         return 1;
     }
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     clock_view_fit(&width, &height);
     printf("%dx%d\n", width, height);
     return 0;

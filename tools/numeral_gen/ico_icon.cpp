@@ -20,10 +20,6 @@ struct Sample {
     bool opaque = false;
 };
 
-double lerp(int from, int to, double t) {
-    return from + (to - from) * t;
-}
-
 // Signed distance to the plate's outline: negative inside the rounded square.
 double plate_distance(double x, double y) {
     const double centre = (kPlateLeft + kPlateRight) / 2;
@@ -36,20 +32,13 @@ double plate_distance(double x, double y) {
     return corner + inner - kIconPlateRadius;
 }
 
-Rgb gradient(Rgb top, Rgb bottom, double t) {
-    return {static_cast<std::uint8_t>(std::lround(lerp(top.r, bottom.r, t))),
-            static_cast<std::uint8_t>(std::lround(lerp(top.g, bottom.g, t))),
-            static_cast<std::uint8_t>(std::lround(lerp(top.b, bottom.b, t)))};
-}
-
 // The colour at a point of the 256-unit square. `grow` thickens the glyph (design units) so
 // that its strokes keep about a pixel's width at the small sizes.
 Sample sample_at(const Glyph& glyph, double x, double y, double grow) {
     const double gx = (x - kIconGlyphLeft) / kIconGlyphScale;
     const double gy = (y - kIconGlyphTop) / kIconGlyphScale;
     if (glyph_contains(glyph, gx, gy, grow)) {
-        return {gradient(kIconGoldTop, kIconGoldBottom, std::clamp(gy / kDigitBoxH, 0.0, 1.0)),
-                true};
+        return {mix(kIconGoldTop, kIconGoldBottom, std::clamp(gy / kDigitBoxH, 0.0, 1.0)), true};
     }
     if (glyph_contains(glyph, gx, gy, grow + kIconRimWidth / 2)) {
         return {kIconRim, true};
@@ -62,7 +51,7 @@ Sample sample_at(const Glyph& glyph, double x, double y, double grow) {
         return {kIconBorder, true};
     }
     const double t = (y - kPlateLeft) / (kPlateRight - kPlateLeft);
-    return {gradient(kIconPlateTop, kIconPlateBottom, t), true};
+    return {mix(kIconPlateTop, kIconPlateBottom, t), true};
 }
 
 // Straight-alpha BGRA pixels, top row first; alpha is the share of opaque samples.
@@ -157,10 +146,8 @@ std::string ico_icon(const Glyph& glyph) {
     std::uint32_t offset = 6 + 16 * count;
     for (int i = 0; i < count; ++i) {
         const int size = kIconSizes[i];
-        out += static_cast<char>(size < 256 ? size : 0); // 0 stands for 256
-        out += static_cast<char>(size < 256 ? size : 0);
-        out += '\0'; // no palette
-        out += '\0';
+        out += std::string(2, static_cast<char>(size < 256 ? size : 0)); // 0 stands for 256
+        out += std::string(2, '\0');                                     // no palette, reserved
         put16(out, 1);
         put16(out, 32);
         put32(out, static_cast<std::uint32_t>(images[i].size()));

@@ -71,6 +71,9 @@ bool glyph_contains(const Glyph& glyph, double x, double y, double grow);
 // Draws the glyph over a canvas of box_w x box_h design units at the style's scale.
 IndexedImage render_glyph(const Glyph& glyph, double box_w, double box_h, const Style& style);
 
+// The colour a share t (0 to 1) of the way from a to b, each channel rounded.
+Rgb mix(Rgb a, Rgb b, double t);
+
 // 256 colours: the transparent index, then gold tones blended with the background by coverage.
 std::vector<Rgb> gold_palette();
 

@@ -6,6 +6,7 @@
 //   # ...                comment, to the end of the line
 #include "numeral_gen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -14,11 +15,6 @@
 namespace numeral_gen {
 
 namespace {
-
-std::string strip_comment(const std::string& line) {
-    std::string::size_type hash = line.find('#');
-    return hash == std::string::npos ? line : line.substr(0, hash);
-}
 
 bool parse_number(const std::string& text, double& value) {
     if (text.empty()) {
@@ -30,11 +26,8 @@ bool parse_number(const std::string& text, double& value) {
 }
 
 bool parse_point(const std::string& word, Point& point) {
-    std::string::size_type comma = word.find(',');
-    if (comma == std::string::npos) {
-        return false;
-    }
-    return parse_number(word.substr(0, comma), point.x) &&
+    const std::string::size_type comma = word.find(',');
+    return comma != std::string::npos && parse_number(word.substr(0, comma), point.x) &&
            parse_number(word.substr(comma + 1), point.y);
 }
 
@@ -66,7 +59,7 @@ bool parse_outline_table(std::istream& in, const std::string& name, OutlineTable
 
     while (std::getline(in, line)) {
         ++line_no;
-        std::istringstream words(strip_comment(line));
+        std::istringstream words(line.substr(0, line.find('#'))); // without its comment
         std::string word;
         if (!(words >> word)) {
             continue;
@@ -124,10 +117,8 @@ bool parse_outline_table(std::istream& in, const std::string& name, OutlineTable
 
     for (int slot = 0; slot <= 10; ++slot) {
         const Glyph& glyph = slot == 10 ? table.dot : table.digits[slot];
-        bool has_fill = false;
-        for (const Polygon& polygon : glyph.polygons) {
-            has_fill = has_fill || !polygon.cut;
-        }
+        const bool has_fill = std::any_of(glyph.polygons.begin(), glyph.polygons.end(),
+                                          [](const Polygon& polygon) { return !polygon.cut; });
         if (!seen[slot] || !has_fill) {
             error = name + ": glyph " + slot_name(slot) +
                     (seen[slot] ? " has no filled polygon" : " is missing");

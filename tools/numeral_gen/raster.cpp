@@ -50,19 +50,19 @@ double distance_to_outline(const Polygon& polygon, double x, double y) {
     return best;
 }
 
-Rgb mix(Rgb a, Rgb b, double t) {
-    auto channel = [t](int from, int to) {
-        return static_cast<std::uint8_t>(std::lround(from + (to - from) * t));
-    };
-    return {channel(a.r, b.r), channel(a.g, b.g), channel(a.b, b.b)};
-}
-
 Rgb tone_colour(double tone) {
     return tone < 0.5 ? mix(kToneDark, kToneMid, tone * 2)
                       : mix(kToneMid, kToneBright, tone * 2 - 1);
 }
 
 } // namespace
+
+Rgb mix(Rgb a, Rgb b, double t) {
+    auto channel = [t](int from, int to) {
+        return static_cast<std::uint8_t>(std::lround(from + (to - from) * t));
+    };
+    return {channel(a.r, b.r), channel(a.g, b.g), channel(a.b, b.b)};
+}
 
 bool glyph_contains(const Glyph& glyph, double x, double y, double grow) {
     bool filled = false;

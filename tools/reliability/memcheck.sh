@@ -105,8 +105,7 @@ fi
 "$root/tools/setup-debian.sh" test valgrind
 require_tools cmake Xvfb xdotool valgrind
 run_clock_under_valgrind
-analyse_log "$log" && status=0 || status=$?
-if [ "$status" -ne 0 ]; then
+if ! analyse_log "$log"; then
     echo "FAIL: valgrind found leaks or errors in our code (full log: $log)" >&2
     exit 1
 fi
