@@ -78,6 +78,10 @@ pass "the older build installed in $windows_dir, start at sign-in off"
 # so the clock starts as its shortcuts start it: in its own folder.
 wine_start "$install_dir" "$install_dir/chronwick.exe"
 wait_for_window 60 || fail "the installed clock opened no window"
+# A key typed before wine has shown the window whole can reach the clock with code 0: wait for
+# the window to be viewable and a moment more.
+xdotool search --sync --onlyvisible --name Quillmark >/dev/null
+sleep 1
 press_keys f c
 snapshot() {
     (cd "$install_dir" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum)
