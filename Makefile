@@ -72,8 +72,12 @@ fuzz: setup-run
 
 # The Debian package, built and tested by dpkg-buildpackage and debhelper (debian/), which set
 # the build flags, strip, compress and take the file times from debian/changelog. The .deb and
-# its build records go to build/ rather than beside the source folder.
-package: setup-test
+# its build records go to build/ rather than beside the source folder. With ARCH (arm64, armhf)
+# sbuild cross-builds it in a clean Debian 12 root instead, and only the .deb comes to build/.
+package: $(if $(ARCH),,setup-test)
+ifdef ARCH
+	@tools/debian-check.sh --host=$(ARCH) --out=$(BUILD) bookworm
+else
 	@dpkg-buildpackage -b -us -uc -J$(JOBS) --post-clean
 	@mkdir -p $(BUILD)
 	@version=$$(dpkg-parsechangelog -S Version); \
@@ -82,6 +86,7 @@ package: setup-test
 	    mv "$$file" $(BUILD)/ || exit 1; \
 	done; \
 	ls $(BUILD)/chronwick_$${version}_*.deb
+endif
 
 # The source package checked with Debian's tools in clean roots of Debian 12 and 14 (or
 # RELEASES): sbuild, lintian, autopkgtest; then reprotest (as root, or a user with subordinate ids).

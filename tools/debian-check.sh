@@ -8,6 +8,10 @@
 # more give the same .deb. Prints each step's result and time; fails if any step fails.
 #
 # usage: tools/debian-check.sh [RELEASE...]   (as root, or a user with subordinate ids)
+#        tools/debian-check.sh --host=ARCH [--out=DIR] [--suite] [RELEASE]
+# With --host (arm64, armhf) it cross-builds the package for ARCH instead, with sbuild and lintian
+# in the release's root (default: bookworm), and copies the .deb to DIR (default: .). With --suite
+# the in-process tests are cross-built there too and run under qemu-user with SDL's dummy driver.
 #
 # The chroots run in user namespaces (unshare mode), so nothing is mounted on this machine. Each
 # release's root is a tarball made by mmdebstrap, kept in /var/cache/chronwick-roots/ and made
@@ -18,12 +22,24 @@ set -euo pipefail
 
 readonly cache=/var/cache/chronwick-roots
 # lintian's tags, in the summary below the step that found them.
-readonly summary_lines='^[A-Z]: chronwick'
+readonly summary_lines='^[A-Z]: chronwick|tests passed|\*\*\*Skipped'
+host='' out=. sbuild_options=()
+while [[ ${1:-} == --* ]]; do
+    case $1 in
+    --host=*) host=${1#*=} ;;
+    --out=*) out=$(realpath "${1#*=}") ;;
+    --suite) suite=1 ;;
+    *) echo "unknown option $1" >&2 && exit 2 ;;
+    esac
+    shift
+done
 releases=("$@")
 [ ${#releases[@]} -ne 0 ] || releases=(bookworm forky)
+[ -z "$host" ] || releases=("${1:-bookworm}")
 # shellcheck source=tools/unshare_root.sh
 source "$(dirname "$0")/unshare_root.sh"
-begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime
+begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime \
+    qemu-user-static
 
 (cd "$work" && dpkg-source -b chronwick >"$logs/source.log")
 dsc=$(echo "$work"/chronwick_*.dsc)
@@ -57,8 +73,8 @@ build_in_chroot() {
     mkdir -p "$out"
     (cd "$out" && sbuild --verbose --chroot-mode=unshare --chroot="$cache/$release.tar" \
         --dist="$distribution" --resolve-alternatives --no-run-piuparts --no-run-autopkgtest \
-        --run-lintian --lintian-opts=-I --lintian-opts=--pedantic "$dsc")
-    log=$out/chronwick_${version}_$(dpkg --print-architecture).build
+        --run-lintian --lintian-opts=-I --lintian-opts=--pedantic "${sbuild_options[@]}" "$dsc")
+    log=$out/chronwick_${version}_${host:-$(dpkg --print-architecture)}.build
     accepted=$(IFS='|' && echo "${accepted_tags[*]}")
     if sed -n '/^Running lintian/,/^I: Lintian run/p' "$log" | grep -E '^[A-Z]: chronwick' |
         grep -q -v -E "^[IP]: [^:]+: ($accepted)( |$)"; then
@@ -66,6 +82,18 @@ build_in_chroot() {
         return 1
     fi
     grep -q '^Status: successful' "$log"
+}
+
+# sbuild cross-builds for $host (with the test profile off, as a cross build cannot run the tests),
+# and with --suite then builds the in-process tests in the same root, against the $host libraries,
+# and runs them there under qemu-user: not the window scenarios, nor the benchmarks.
+cross_build() {
+    local emulator=qemu-aarch64-static
+    [ "$host" != armhf ] || emulator=qemu-arm-static
+    sbuild_options=(--host="$host")
+    [ -z "${suite:-}" ] || sbuild_options+=(--add-depends="libgtest-dev, qemu-user-static:native"
+        --finished-build-commands="cd %p && dpkg-architecture -a%a -c dh_auto_configure -B obj-suite -- -DCHRONWICK_HARDENING=OFF -DCHRONWICK_BENCH=OFF -DCHRONWICK_HOST_NUMERAL_GEN=\$(echo \$PWD/obj-*/numeral_gen-native) -DCMAKE_CROSSCOMPILING_EMULATOR=$emulator && cmake --build obj-suite -j$(nproc) && cd obj-suite && ctest -LE e2e -j$(nproc) --output-on-failure")
+    build_in_chroot "$1" && mkdir -p "$out" && cp "$work/$1/chronwick_${version}_$host.deb" "$out/"
 }
 
 # debian/tests on the package sbuild built, in a fresh root of the same release.
@@ -87,6 +115,12 @@ reproducible() {
 # The whole script is read before anything runs, so that editing it meanwhile cannot upset a
 # run: bash parses this block, the exit with it, before it runs any of it.
 {
+    if [ -n "$host" ]; then
+        step "${releases[0]}-root" make_root "${releases[0]}"
+        step "${releases[0]}-$host-sbuild-lintian${suite:+-suite}" cross_build "${releases[0]}"
+        end_checks "Debian package $version for $host, cross-built with Debian's tools:" 2
+        exit
+    fi
     for release in "${releases[@]}"; do
         step "$release-root" make_root "$release"
         step "$release-sbuild-lintian" build_in_chroot "$release"
