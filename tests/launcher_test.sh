@@ -140,7 +140,7 @@ mkdir "$prefix/armv6"
 printf '#!/bin/sh\necho armv6l\n' >"$prefix/armv6/uname"
 chmod +x "$prefix/armv6/uname"
 run armv6 HOME="$home" PATH="$prefix/armv6:/usr/bin:/bin" "$launcher"
-if grep -q '^needs_armv7=yes$' "$launcher"; then
+if grep -q 'needs an ARMv7' "$launcher"; then
     expect armv6 "chronwick: this build needs an ARMv7 processor or later (Raspberry Pi 2 or later), not armv6l"
     expect armv6 "status=1"
 else

@@ -8,10 +8,12 @@
 # more give the same .deb. Prints each step's result and time; fails if any step fails.
 #
 # usage: tools/debian-check.sh [RELEASE...]   (as root, or a user with subordinate ids)
-#        tools/debian-check.sh --host=ARCH [--out=DIR] [--suite] [RELEASE]
+#        tools/debian-check.sh --host=ARCH [--out=DIR] [--suite] [--autopkgtest=R1,R2] [RELEASE]
 # With --host (arm64, armhf) it cross-builds the package for ARCH instead, with sbuild and lintian
 # in the release's root (default: bookworm), and copies the .deb to DIR (default: .). With --suite
-# the in-process tests are cross-built there too and run under qemu-user with SDL's dummy driver.
+# the in-process tests are cross-built there too and run under qemu-user with SDL's dummy driver;
+# --autopkgtest runs debian/tests on the .deb in emulated ARCH roots of R1, R2. These two need
+# qemu-user-static registered with binfmt_misc; the build itself does not.
 #
 # The chroots run in user namespaces (unshare mode), so nothing is mounted on this machine. Each
 # release's root is a tarball made by mmdebstrap, kept in /var/cache/chronwick-roots/ and made
@@ -23,12 +25,13 @@ set -euo pipefail
 readonly cache=/var/cache/chronwick-roots
 # lintian's tags, in the summary below the step that found them.
 readonly summary_lines='^[A-Z]: chronwick|tests passed|\*\*\*Skipped'
-host='' out=. sbuild_options=()
+host='' out=. sbuild_options=() emulated=()
 while [[ ${1:-} == --* ]]; do
     case $1 in
     --host=*) host=${1#*=} ;;
     --out=*) out=$(realpath "${1#*=}") ;;
     --suite) suite=1 ;;
+    --autopkgtest=*) IFS=, read -r -a emulated <<<"${1#*=}" ;;
     *) echo "unknown option $1" >&2 && exit 2 ;;
     esac
     shift
@@ -38,8 +41,7 @@ releases=("$@")
 [ -z "$host" ] || releases=("${1:-bookworm}")
 # shellcheck source=tools/unshare_root.sh
 source "$(dirname "$0")/unshare_root.sh"
-begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime \
-    qemu-user-static
+begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime
 
 (cd "$work" && dpkg-source -b chronwick >"$logs/source.log")
 dsc=$(echo "$work"/chronwick_*.dsc)
@@ -47,12 +49,15 @@ version=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Version)
 distribution=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Distribution)
 echo "== source package ${dsc##*/}, commit ${head:0:12}"
 
-# A clean root of the release for sbuild and autopkgtest, the buildd variant (build-essential).
+# A clean root of the release for sbuild and autopkgtest, the buildd variant (build-essential);
+# with an architecture, an emulated root of it for autopkgtest alone, with apt and no compiler.
 make_root() {
-    local tarball=$cache/$1.tar
+    local tarball=$cache/$1${2:+-$2}.tar variant=buildd
     [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ] || return 0
+    [ -z "${2:-}" ] || variant="apt --architectures=$2"
     mkdir -p "$cache"
-    debian_root "$1" "$tarball.part" --variant=buildd --format=tar && mv "$tarball.part" "$tarball"
+    # shellcheck disable=SC2086 # the variant's words
+    debian_root "$1" "$tarball.part" --variant=$variant --format=tar && mv "$tarball.part" "$tarball"
 }
 
 # The lintian of a newer release notes these, which the same source cannot avoid while it builds on
@@ -86,21 +91,20 @@ build_in_chroot() {
 
 # sbuild cross-builds for $host (with the test profile off, as a cross build cannot run the tests),
 # and with --suite then builds the in-process tests in the same root, against the $host libraries,
-# and runs them there under qemu-user: not the window scenarios, nor the benchmarks.
+# and runs them there, under qemu-user through binfmt_misc as they also start programs of their
+# own: not the window scenarios, nor the benchmarks.
 cross_build() {
-    local emulator=qemu-aarch64-static
-    [ "$host" != armhf ] || emulator=qemu-arm-static
     sbuild_options=(--host="$host")
-    [ -z "${suite:-}" ] || sbuild_options+=(--add-depends="libgtest-dev, qemu-user-static:native"
-        --finished-build-commands="cd %p && dpkg-architecture -a%a -c dh_auto_configure -B obj-suite -- -DCHRONWICK_HARDENING=OFF -DCHRONWICK_BENCH=OFF -DCHRONWICK_HOST_NUMERAL_GEN=\$(echo \$PWD/obj-*/numeral_gen-native) -DCMAKE_CROSSCOMPILING_EMULATOR=$emulator && cmake --build obj-suite -j$(nproc) && cd obj-suite && ctest -LE e2e -j$(nproc) --output-on-failure")
+    [ -z "${suite:-}" ] || sbuild_options+=(--add-depends=libgtest-dev --finished-build-commands="cd %p && dpkg-architecture -a%a -c dh_auto_configure -B obj-suite -- -DCHRONWICK_HARDENING=OFF -DCHRONWICK_BENCH=OFF -DCHRONWICK_HOST_NUMERAL_GEN=\$(echo \$PWD/obj-*/numeral_gen-native) && cmake --build obj-suite -j$(nproc) && cd obj-suite && ctest -LE e2e -j$(nproc) --output-on-failure")
     build_in_chroot "$1" && mkdir -p "$out" && cp "$work/$1/chronwick_${version}_$host.deb" "$out/"
 }
 
-# debian/tests on the package sbuild built, in a fresh root of the same release.
+# debian/tests on the package sbuild built, in a fresh root of the same release (a cross-built
+# one in an emulated root).
 test_installed() {
-    local release=$1 debs
-    debs=("$work/$release/chronwick_${version}_"*.deb)
-    autopkgtest --apt-upgrade "${debs[@]}" "$dsc" -- unshare --tarball "$cache/$release.tar"
+    local release=$1 built=${host:+${releases[0]}} debs
+    debs=("$work/${built:-$1}/chronwick_${version}_"*.deb)
+    autopkgtest --apt-upgrade "${debs[@]}" "$dsc" -- unshare --tarball "$cache/$release${host:+-$host}.tar"
 }
 
 # Two builds here, the second with the time, build path, locale, time zone, umask, kernel,
@@ -118,7 +122,12 @@ reproducible() {
     if [ -n "$host" ]; then
         step "${releases[0]}-root" make_root "${releases[0]}"
         step "${releases[0]}-$host-sbuild-lintian${suite:+-suite}" cross_build "${releases[0]}"
-        end_checks "Debian package $version for $host, cross-built with Debian's tools:" 2
+        for release in "${emulated[@]}"; do
+            step "$release-$host-root" make_root "$release" "$host"
+            step "$release-$host-autopkgtest" test_installed "$release"
+        done
+        end_checks "Debian package $version for $host, cross-built with Debian's tools:" \
+            $((2 + 2 * ${#emulated[@]}))
         exit
     fi
     for release in "${releases[@]}"; do
