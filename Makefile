@@ -15,7 +15,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64 nsis zip
 WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
-	package debian-check fresh-root windows windows-test bench-windows clean
+	package debian-check arm-check fresh-root windows windows-test bench-windows clean
 
 all: build
 
@@ -92,6 +92,13 @@ endif
 # RELEASES): sbuild, lintian, autopkgtest; then reprotest (as root, or a user with subordinate ids).
 debian-check:
 	@tools/debian-check.sh $(or $(RELEASES),bookworm forky)
+
+# The arm64 and armhf packages cross-built in a clean Debian 12 root, their in-process tests there
+# under qemu-user, and the arm64 package's autopkgtest in emulated roots of Debian 12 and 13 (as
+# root, with qemu-user-static registered with binfmt_misc).
+arm-check:
+	@tools/debian-check.sh --host=arm64 --out=$(BUILD) --suite --autopkgtest=bookworm,trixie
+	@tools/debian-check.sh --host=armhf --out=$(BUILD) --suite
 
 # The README's commands in a brand-new minimal root of a Debian release, made by mmdebstrap:
 # make fresh-root RELEASE=trixie (the default), RELEASE=forky or RELEASE=bookworm.

@@ -39,6 +39,11 @@ done
 releases=("$@")
 [ ${#releases[@]} -ne 0 ] || releases=(bookworm forky)
 [ -z "$host" ] || releases=("${1:-bookworm}")
+cpu=$(dpkg-architecture -a"${host:-amd64}" -qDEB_HOST_GNU_CPU 2>/dev/null)
+if [ -n "${suite:-}${emulated[*]}" ] && ! grep -qs '^enabled' "/proc/sys/fs/binfmt_misc/qemu-$cpu"; then
+    echo "--suite and --autopkgtest need qemu-user-static registered with binfmt_misc" >&2
+    exit 1
+fi
 # shellcheck source=tools/unshare_root.sh
 source "$(dirname "$0")/unshare_root.sh"
 begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime
