@@ -46,7 +46,7 @@ if [ -n "${suite:-}${emulated[*]}" ] && ! grep -qs '^enabled' "/proc/sys/fs/binf
 fi
 # shellcheck source=tools/unshare_root.sh
 source "$(dirname "$0")/unshare_root.sh"
-begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime
+begin_checks debian-check sbuild mmdebstrap autopkgtest lintian reprotest uidmap faketime arch-test
 
 (cd "$work" && dpkg-source -b chronwick >"$logs/source.log")
 dsc=$(echo "$work"/chronwick_*.dsc)
