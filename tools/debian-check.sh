@@ -109,8 +109,9 @@ cross_build() {
 test_installed() {
     local release=$1 built=${host:+${releases[0]}} debs options=(--apt-upgrade)
     debs=("$work/${built:-$1}/chronwick_${version}_"*.deb)
-    # Emulated, an upgrade of the week-old root would take minutes.
-    [ -z "$host" ] || options=(--test-name=installed-clock --env=CHRONWICK_EMULATED=1)
+    # Emulated, an upgrade of the week-old root would take minutes: apt only learns what is new.
+    [ -z "$host" ] ||
+        options=(--setup-commands='apt-get update' --test-name=installed-clock --env=CHRONWICK_EMULATED=1)
     autopkgtest "${options[@]}" "${debs[@]}" "$dsc" -- \
         unshare --tarball "$cache/$release${host:+-$host}.tar"
 }
