@@ -55,11 +55,14 @@ distribution=$(dpkg-parsechangelog -l "$work/chronwick/debian/changelog" -S Dist
 echo "== source package ${dsc##*/}, commit ${head:0:12}"
 
 # A clean root of the release for sbuild and autopkgtest, the buildd variant (build-essential);
-# with an architecture, an emulated root of it for autopkgtest alone, with apt and no compiler.
+# with an architecture, an emulated root of it for installed-clock alone, with apt and the test's
+# tools (but the SDL runtime alternatives), which apt would take minutes to install there at each
+# run.
 make_root() {
     local tarball=$cache/$1${2:+-$2}.tar variant=buildd
     [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ] || return 0
-    [ -z "${2:-}" ] || variant="apt --architectures=$2"
+    [ -z "${2:-}" ] || variant="apt --architectures=$2 --include=$(sed -n '/^Tests: installed-clock/,/^Restrictions/{
+        /^ [a-z][^|]*,$/s/^ \([^ ,]*\).*/\1/p}' "$work/chronwick/debian/tests/control" | paste -sd,)"
     mkdir -p "$cache"
     # shellcheck disable=SC2086 # the variant's words
     debian_root "$1" "$tarball.part" --variant=$variant --format=tar && mv "$tarball.part" "$tarball"
