@@ -18,7 +18,8 @@ WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) wine googletest unzip icoutils libx
 LINT_PACKAGES := shellcheck python3-jsonschema python3-yaml
 
 .PHONY: all setup-run setup-test build build-all run test bench screenshot test-sanitize fuzz \
-	package debian-check fresh-root windows windows-test bench-windows lint release clean
+	package debian-check arm-check fresh-root windows windows-test bench-windows lint release \
+	clean
 
 all: build
 
@@ -82,8 +83,12 @@ fuzz: setup-run
 
 # The Debian package, built and tested by dpkg-buildpackage and debhelper (debian/), which set
 # the build flags, strip, compress and take the file times from debian/changelog. The .deb and
-# its build records go to build/ rather than beside the source folder.
-package: setup-test
+# its build records go to build/ rather than beside the source folder. With ARCH (arm64, armhf)
+# sbuild cross-builds it in a clean Debian 12 root instead, and only the .deb comes to build/.
+package: $(if $(ARCH),,setup-test)
+ifdef ARCH
+	@tools/debian-check.sh --host=$(ARCH) --out=$(BUILD) bookworm
+else
 	@dpkg-buildpackage -b -us -uc -J$(JOBS) --post-clean
 	@mkdir -p $(BUILD)
 	@release=$$(tools/version.sh) && version=$${release% *} && \
@@ -92,11 +97,19 @@ package: setup-test
 	    mv "$$file" $(BUILD)/ || exit 1; \
 	done; \
 	ls $(BUILD)/chronwick_$${version}_*.deb
+endif
 
 # The source package checked with Debian's tools in clean roots of Debian 12 and 14 (or
 # RELEASES): sbuild, lintian, autopkgtest; then reprotest (as root, or a user with subordinate ids).
 debian-check:
 	@tools/debian-check.sh $(or $(RELEASES),bookworm forky)
+
+# The arm64 and armhf packages cross-built in a clean Debian 12 root, their in-process tests there
+# under qemu-user, and the installed arm64 clock under X in an emulated root of Debian 13 (as root,
+# with qemu-user-static registered with binfmt_misc).
+arm-check:
+	@tools/debian-check.sh --host=arm64 --out=$(BUILD) --suite --autopkgtest=trixie
+	@tools/debian-check.sh --host=armhf --out=$(BUILD) --suite
 
 # The README's commands in a brand-new minimal root of a Debian release, made by mmdebstrap:
 # make fresh-root RELEASE=trixie (the default), RELEASE=forky or RELEASE=bookworm.

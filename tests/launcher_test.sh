@@ -135,6 +135,18 @@ run arguments HOME="$home" "$launcher" --geometry 100x100
 expect arguments "status=2"
 grep -q '^cwd=' "$out/arguments" && fail "the clock was started with arguments"
 
+# On an ARMv6 processor a build for ARMv7 (armhf) says so in one line instead of starting.
+mkdir "$prefix/armv6"
+printf '#!/bin/sh\necho armv6l\n' >"$prefix/armv6/uname"
+chmod +x "$prefix/armv6/uname"
+run armv6 HOME="$home" PATH="$prefix/armv6:/usr/bin:/bin" "$launcher"
+if grep -q 'needs an ARMv7' "$launcher"; then
+    expect armv6 "chronwick: this build needs an ARMv7 processor or later (Raspberry Pi 2 or later), not armv6l"
+    expect armv6 "status=1"
+else
+    expect armv6 "status=0"
+fi
+
 run help HOME="$home" "$launcher" --help
 expect help "status=0"
 expect help "usage: chronwick"

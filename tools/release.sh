@@ -4,7 +4,7 @@
 #   chronwick-VERSION.tar.gz              the source, from git: the same bytes from one commit
 #   chronwick_VERSION.dsc, .tar.xz        the Debian source package and the amd64 .deb, built
 #   chronwick_VERSION_amd64.deb           and checked by tools/debian-check.sh in its Debian 12 root
-#   chronwick_VERSION_ARCH.deb            arm64 and armhf, where make package ARCH=... builds them
+#   chronwick_VERSION_ARCH.deb            arm64 and armhf, cross-built and tested by make arm-check
 #   chronwick-VERSION-win64.zip, -setup.exe   make windows (signed when CHRONWICK_SIGN_CERT is set)
 #   *.yaml, chronwick.json                the winget and Scoop manifests
 #   SHA256SUMS, SHA256SUMS.asc            the sums; signed when CHRONWICK_GPG_KEY names a key
@@ -124,12 +124,8 @@ sums() {
         gzip -n -9 >"$dist/chronwick-$version.tar.gz"
     # The source package and the .deb as the Debian 12 checks built and tested them.
     tools/debian-check.sh --out="$dist" bookworm
-    for arch in arm64 armhf; do
-        make -n package ARCH="$arch" 2>/dev/null | grep -q -- "$arch" ||
-            { echo "No $arch package: make package ARCH=$arch builds none" && continue; }
-        make --no-print-directory package ARCH="$arch"
-        cp build*/"chronwick_${version}_$arch.deb" "$dist/"
-    done
+    # The arm64 and armhf packages, cross-built, tested under emulation and copied here.
+    make --no-print-directory arm-check BUILD="$dist"
     make --no-print-directory windows
     cp "${WINDOWS_BUILD:-build-windows}/chronwick-$version-win64"{.zip,-setup.exe} "$dist/"
     manifests "$dist"
